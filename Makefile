@@ -1,0 +1,50 @@
+# Zubrik: the two commands a new user needs are `make run` and `make test`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD?= build-bench
+FUZZ_SECONDS ?= 8
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps build run test test-normal test-asan test-fuzz bench clean demo-loop
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake $(CMAKE_GEN) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run-main $(BUILD)
+
+test: deps test-normal test-asan test-fuzz
+
+test-normal: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake $(CMAKE_GEN) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZUBRIK_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+test-fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake $(CMAKE_GEN) -S . -B $(FUZZ_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUBRIK_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+bench: deps
+	cmake $(CMAKE_GEN) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZUBRIK_BENCH=ON -DZUBRIK_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+
+demo-loop:
+	python3 scripts/make-demo-loop examples/demo-loop.wav
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
