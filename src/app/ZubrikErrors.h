@@ -92,9 +92,23 @@ public:
 };
 class XPreferencesFileBadFormat : public XBadFormat {};
 class XUserInterrupted : public XSilent {};
-class XUnsupportedSoundFileProperties : public XUnsupportedFormat {};
+// A sound file outside the program's limits; names the alert that says which.
+class XUnsupportedSoundFileProperties : public XUnsupportedFormat {
+public:
+    XUnsupportedSoundFileProperties() = default;
+    explicit XUnsupportedSoundFileProperties(int alert) : fAlert(alert) {}
+    int GetAlert() const { return fAlert; }
+
+private:
+    int fAlert = 0;
+};
 class XUserAbortedExport : public XSilent {};
 class XUserPressedStop : public XSilent {};
+// The lossless decoder reading from memory ran out of words.
+class XUnderflowOnInputBitStream : public std::underflow_error {
+public:
+    XUnderflowOnInputBitStream() : std::underflow_error("underflow on input bit stream") {}
+};
 
 } // namespace NSZubrik
 
