@@ -1,0 +1,231 @@
+#include "io/SoundFileReader.h"
+
+#include "app/ResourceIds.h"
+#include "app/ZubrikErrors.h"
+#include "document/LengthyOperation.h"
+#include "io/LoopFileRoute.h"
+#include "platform/SoundKitGlue.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace NSZubrik {
+
+namespace {
+
+using NSDiskKitUtils::COpenReadFileBridge;
+using NSDiskKitUtils::TFilePath;
+
+constexpr uint32_t Code(const char (&text)[5])
+{
+    return uint32_t(uint8_t(text[0])) << 24 | uint32_t(uint8_t(text[1])) << 16 |
+           uint32_t(uint8_t(text[2])) << 8 | uint32_t(uint8_t(text[3]));
+}
+
+NSSoundKit::ISoundKit& KitFor(const std::u16string& kind)
+{
+    if (kind == CSoundFileReader::kWaveKind) return NSRiffSoundGlue::GetKit();
+    return NSFormSoundGlue::GetKit();
+}
+
+SoundFileInfo InfoFrom(const NSSoundKit::SProperties& properties)
+{
+    SoundFileInfo info;
+    info.channels = properties.channels;
+    info.bitsPerSample = properties.bits;
+    info.sampleRate = properties.sampleRate;
+    info.frameCount = properties.frames;
+    info.loopFlag = properties.loopPlay == NSSoundKit::kLoopPlayAlternating ? 1 : 0;
+    if (properties.loopKind != NSSoundKit::kLoopNone) {
+        int64_t frames = properties.frames;
+        info.loopStart = int32_t(std::clamp<int64_t>(properties.loopStart, 0, frames));
+        info.loopEnd = int32_t(std::clamp<int64_t>(properties.loopEnd, 0, frames));
+        info.loopKind = properties.loopKind == NSSoundKit::kLoopSustain ? SoundFileInfo::kUsedLoop
+                                                                        : SoundFileInfo::kOtherLoop;
+    }
+    if (info.loopEnd <= info.loopStart) {
+        info.loopKind = SoundFileInfo::kNoLoop;
+        info.loopStart = info.loopEnd = 0;
+    }
+    info.instrument[0] = properties.hasInstrument;
+    info.instrument[1] = properties.rootKey;
+    std::copy(properties.keyVelocity, properties.keyVelocity + 3, info.instrument + 2);
+    return info;
+}
+
+bool SameSound(const SoundFileInfo& a, const SoundFileInfo& b)
+{
+    return a.channels == b.channels && a.bitsPerSample == b.bitsPerSample &&
+           a.sampleRate == b.sampleRate && a.frameCount == b.frameCount;
+}
+
+bool ReadableDepth(int32_t bits)
+{
+    return bits == 8 || bits == 16 || bits == 20 || bits == 22 || bits == 24;
+}
+
+} // namespace
+
+CSoundFileReader::CSoundFileReader(std::unique_ptr<COpenReadFileBridge> file)
+    : CSoundFileReader(std::move(file), SNoPairing {})
+{
+    if (!fLoopFile) FindLinkedPartner();
+}
+
+CSoundFileReader::CSoundFileReader(const TFilePath& path)
+    : CSoundFileReader(std::make_unique<COpenReadFileBridge>(path))
+{
+}
+
+CSoundFileReader::CSoundFileReader(std::unique_ptr<COpenReadFileBridge> file, SNoPairing)
+    : fFile(std::move(file))
+{
+    if (!fFile) throw std::invalid_argument("");
+    FindKind();
+}
+
+CSoundFileReader::~CSoundFileReader() = default;
+
+void CSoundFileReader::FindKind()
+{
+    if (fFile->GetSize() < 12) throw XUnsupportedFormat();
+    NSLoopFileRoute::SLoopFileFacts loop;
+    if (NSLoopFileRoute::Recognise(*fFile, fFile->GetPath(), loop)) {
+        fLoopFile = true;
+        fKind = loop.kind;
+        fInfo = loop.info;
+        return;
+    }
+    int32_t position = fFile->GetPosition();
+    uint8_t header[12];
+    fFile->ReadAt(0, 12, header);
+    fFile->SetPosition(position);
+    auto word = [&](int at) {
+        return uint32_t(header[at]) << 24 | uint32_t(header[at + 1]) << 16 |
+               uint32_t(header[at + 2]) << 8 | uint32_t(header[at + 3]);
+    };
+    if (word(0) == Code("FORM") && word(8) == Code("AIFF"))
+        fKind = kAiffKind;
+    else if (word(0) == Code("RIFF") && word(8) == Code("WAVE"))
+        fKind = kWaveKind;
+    else
+        throw XUnsupportedFormat();
+    fDecoder = std::make_unique<NSSoundKitGlue::CSoundDecoder>(KitFor(fKind), *fFile);
+    fInfo = InfoFrom(fDecoder->GetProperties());
+}
+
+std::string CSoundFileReader::PartnerName(const std::string& name)
+{
+    if (name.size() < 2 || name[name.size() - 2] != '.') return {};
+    char last = name.back();
+    if (last != 'L' && last != 'l' && last != 'R' && last != 'r') return {};
+    return name.substr(0, name.size() - 1) + (last == 'L' || last == 'l' ? 'R' : 'L');
+}
+
+// A partner that is missing, cannot be opened as a sound file or differs in
+// channels, depth, rate or length leaves this file a mono file, silently.
+void CSoundFileReader::FindLinkedPartner()
+{
+    TFilePath folder;
+    std::string name;
+    NSDiskKitUtils::SplitPath(fFile->GetPath(), folder, name);
+    std::string partnerName = PartnerName(name);
+    if (partnerName.empty()) return;
+    TFilePath partner = NSDiskKitUtils::MakePath(folder, partnerName);
+    try {
+        CSoundFileReader other(std::make_unique<COpenReadFileBridge>(partner), SNoPairing {});
+        if (other.IsLoopFile() || !SameSound(other.GetInfo(), fInfo) || fInfo.channels != 1) return;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        return;
+    }
+    fPartner = partner;
+    fInfo.channels = 2;
+}
+
+bool CSoundFileReader::CheckProperties(int32_t& alert) const
+{
+    if (uint64_t(fInfo.frameCount) > uint64_t(fInfo.sampleRate) * kMaxSeconds)
+        alert = NSAlerts::kSoundTooLong;
+    else if (fInfo.bitsPerSample != 8 && fInfo.bitsPerSample != 16 && fInfo.bitsPerSample != 24)
+        alert = NSAlerts::kUnsupportedBitDepth;
+    else if (fInfo.channels >= 3)
+        alert = NSAlerts::kUnsupportedChannels;
+    else if (fInfo.sampleRate < kMinSampleRate || fInfo.sampleRate > kMaxSampleRate)
+        alert = NSAlerts::kUnsupportedSampleRate;
+    else
+        return true;
+    return false;
+}
+
+std::unique_ptr<CABCWaveSample> CSoundFileReader::Read(ILengthyProgress* progress)
+{
+    if (fLoopFile) return NSLoopFileRoute::ReadSample(fFile->GetPath(), progress);
+    std::unique_ptr<CABCWaveSample> sample = ReadSound(progress);
+    if (fPartner.empty()) return sample;
+
+    CSoundFileReader partner(std::make_unique<COpenReadFileBridge>(fPartner), SNoPairing {});
+    if (partner.IsLoopFile() || !SameSound(partner.GetInfo(), InfoFrom(fDecoder->GetProperties()))) throw XUnsupportedFormat();
+    if (progress) progress->SetText(ProgressText(NSStrings::kReadingSecondChannel));
+    std::unique_ptr<CABCWaveSample> other = partner.ReadSound(progress);
+    std::string name = fPartner.filename().string();
+    bool partnerIsLeft = name.back() == 'L' || name.back() == 'l';
+    sample->AddChannelFrom(*other, partnerIsLeft ? 1 : 2);
+    return sample;
+}
+
+std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadSound(ILengthyProgress* progress)
+{
+    const NSSoundKit::SProperties& properties = fDecoder->GetProperties();
+    const uint16_t channels = properties.channels;
+    const uint32_t frames = properties.frames;
+    if (channels == 0 || channels > 2 || !ReadableDepth(properties.bits)) throw XUnsupportedFormat();
+    if (frames == 0 || frames > uint32_t(INT32_MAX) || properties.sampleRate > uint32_t(INT32_MAX))
+        throw XUnsupportedFormat();
+
+    std::unique_ptr<CABCWaveSample> sample =
+        CreateWaveSample(int32_t(properties.sampleRate), int32_t(frames), channels == 2,
+                         properties.bits <= 16 ? 16 : 24);
+    std::vector<float> buffer(size_t(kBlockFrames) * channels);
+    for (uint32_t done = 0; done < frames;) {
+        if (progress) {
+            progress->SetCount(int32_t(frames - done));
+            progress->SetPercent(int32_t(uint64_t(done) * 100 / frames));
+            if (progress->StopRequested()) throw XUserInterrupted();
+        }
+        uint32_t count = std::min<uint32_t>(uint32_t(kBlockFrames), frames - done);
+        fDecoder->ReadFrames(done, buffer.data(), count);
+        if (channels == 2)
+            sample->SetFloat24Stereo(int32_t(done), int32_t(count), buffer.data());
+        else
+            sample->SetFloat24s(int32_t(done), int32_t(count), buffer.data(), 1);
+        done += count;
+    }
+    if (progress) {
+        progress->SetCount(0);
+        progress->SetPercent(100);
+    }
+
+    const SoundFileInfo info = InfoFrom(properties);
+    if (info.loopKind == SoundFileInfo::kUsedLoop && info.loopStart < info.loopEnd)
+        sample->SetLoop(CABCWaveSample::kLoopModeSet, info.loopStart, info.loopEnd);
+    else
+        sample->SetLoop(CABCWaveSample::kLoopModeSet, 0, int32_t(frames));
+    return sample;
+}
+
+std::unique_ptr<CABCWaveSample> LoadSoundFile(const TFilePath& path)
+{
+    CSoundFileReader reader(path);
+    if (reader.IsLoopFile()) throw XUnsupportedFormat();
+    int32_t alert = 0;
+    if (!reader.CheckProperties(alert)) throw XUnsupportedSoundFileProperties(alert);
+    CZubrikLengthyOperation operation(ProgressText(NSStrings::kFramesLeftToLoad),
+                                      ProgressText(NSStrings::kCancel), true);
+    std::unique_ptr<CABCWaveSample> sample = reader.Read(&operation);
+    operation.Finish();
+    return sample;
+}
+
+} // namespace NSZubrik

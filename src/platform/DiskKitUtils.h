@@ -1,0 +1,111 @@
+// The program's side of the file library: the library object, its result
+// codes turned into exceptions, open files shown as media, and a writer that
+// replaces a file only once the new contents are complete.
+#pragma once
+
+#include "platform/DiskKit.h"
+#include "tambor/Media.h"
+
+#include <memory>
+#include <string>
+
+namespace NSDiskKitUtils {
+
+using NSDiskKit::TFilePath;
+using NSDiskKit::TFourCC;
+
+constexpr TFourCC MakeFourCC(const char (&code)[5])
+{
+    return TFourCC(uint8_t(code[0])) << 24 | TFourCC(uint8_t(code[1])) << 16 |
+           TFourCC(uint8_t(code[2])) << 8 | TFourCC(uint8_t(code[3]));
+}
+
+// The creator code carried by every file the program creates.
+inline constexpr TFourCC kCreatorCode = MakeFourCC("Zbrk");
+
+// The library object, created on first use and kept until the process ends
+// (or until ReleaseDiskKit).
+NSDiskKit::IDiskKit& GetDiskKit();
+void ReleaseDiskKit();
+
+// Throws the exception that belongs to a result code other than success.
+void Check(NSDiskKit::TResult result);
+
+// Throwing forms of the library calls.
+void SplitPath(const TFilePath& path, TFilePath& folder, std::string& name);
+TFilePath MakePath(const TFilePath& folder, const std::string& name);
+// The program's per-user settings folder, created when missing.
+TFilePath GetPreferencesFolder();
+bool FileExists(const TFilePath& path);
+// Creates (or empties) the file with the type code and the program's creator.
+void CreateFile(const TFilePath& path, TFourCC type);
+std::unique_ptr<NSDiskKit::IOpenFile> OpenFile(const TFilePath& path, NSDiskKit::EOpenMode mode);
+void DeleteFile(const TFilePath& path);
+std::string GetReference(const TFilePath& path);
+TFilePath MakeFromReference(const std::string& reference);
+
+// An open file shown as a media. The file stays the caller's. Reads past
+// the end fail with XRead; writes grow the file.
+class CMediaBridge : public NSTambor::CMedia {
+public:
+    explicit CMediaBridge(NSDiskKit::IOpenFile& file);
+
+    int32_t GetSize() const override { return fSize; }
+    int32_t GetPosition() const override { return fPosition; }
+    void SetPosition(int32_t position) override;
+    void ReadAt(int32_t position, int32_t count, void* destination) override;
+    void WriteAt(int32_t position, int32_t count, const void* source) override;
+
+protected:
+    CMediaBridge() = default;
+    void Attach(NSDiskKit::IOpenFile& file);
+
+private:
+    NSDiskKit::IOpenFile* fFile = nullptr;
+    int32_t fSize = 0;
+    int32_t fPosition = 0;
+};
+
+// A file opened for reading, owned and shown as a media; closed with it.
+class COpenReadFileBridge : public CMediaBridge {
+public:
+    explicit COpenReadFileBridge(const TFilePath& path);
+    ~COpenReadFileBridge() override;
+    COpenReadFileBridge(const COpenReadFileBridge&) = delete;
+    COpenReadFileBridge& operator=(const COpenReadFileBridge&) = delete;
+
+    const TFilePath& GetPath() const { return fPath; }
+
+private:
+    TFilePath fPath;
+    std::unique_ptr<NSDiskKit::IOpenFile> fFile;
+};
+
+// Writes a file through a temporary file beside it. Commit hands the bytes
+// to the disk and moves the temporary file over the target; a writer
+// destroyed without a successful Commit removes the temporary file and
+// leaves the target as it was.
+class CSafeFileWriter {
+public:
+    CSafeFileWriter(const TFilePath& target, TFourCC type);
+    ~CSafeFileWriter();
+    CSafeFileWriter(const CSafeFileWriter&) = delete;
+    CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
+
+    NSTambor::CMedia& GetMedia() { return *fMedia; }
+    void Commit();
+
+    const TFilePath& GetTarget() const { return fTarget; }
+    const TFilePath& GetTemporary() const { return fTemporary; }
+
+private:
+    void Discard() noexcept;
+
+    TFilePath fTarget;
+    TFilePath fTemporary;
+    std::unique_ptr<NSDiskKit::IOpenFile> fFile;
+    std::unique_ptr<CMediaBridge> fMedia;
+    bool fCommitted = false;
+};
+
+} // namespace NSDiskKitUtils
