@@ -1,0 +1,79 @@
+// Bit writer of the DWOP codec: 32-bit words, most significant bit first,
+// stored big-endian and handed to a media through a 4096-byte buffer.
+#pragma once
+
+#include <cstdint>
+
+namespace NSTambor {
+class CMedia;
+}
+
+namespace NSZubrik {
+
+class COutputBitStream {
+public:
+    static constexpr int kBufferBytes = 4096;
+
+    // The writer's state, taken into a caller's locals for a hot loop (see
+    // Put) and handed back with Close before anything else uses the stream.
+    struct SCursor {
+        uint64_t accumulator; // pending bits in the low `pending` bits
+        unsigned pending;     // fewer than 32 between calls
+        uint8_t* out;         // next free byte of the buffer
+    };
+
+    explicit COutputBitStream(NSTambor::CMedia& media);
+    COutputBitStream(const COutputBitStream&) = delete;
+    COutputBitStream& operator=(const COutputBitStream&) = delete;
+
+    SCursor Open() { return SCursor{fAccumulator, fPending, fBuffer + fFill}; }
+    void Close(const SCursor& cursor) {
+        fAccumulator = cursor.accumulator;
+        fPending = cursor.pending;
+        fFill = static_cast<int>(cursor.out - fBuffer);
+    }
+
+    // Appends the low bitCount bits of value (bitCount 0 … 32, value below
+    // 2^bitCount), leading bit first.
+    __attribute__((always_inline)) void Put(SCursor& c, uint32_t value, unsigned bitCount) {
+        c.accumulator = (c.accumulator << bitCount) | value;
+        c.pending += bitCount;
+        // The word is stored every time and kept only when complete: whether
+        // it is depends on the data, and a branch would guess wrong often.
+        const unsigned full = c.pending >= 32 ? 1u : 0u;
+        c.pending -= full * 32;
+        const uint32_t word = static_cast<uint32_t>(c.accumulator >> c.pending);
+        c.out[0] = static_cast<uint8_t>(word >> 24);
+        c.out[1] = static_cast<uint8_t>(word >> 16);
+        c.out[2] = static_cast<uint8_t>(word >> 8);
+        c.out[3] = static_cast<uint8_t>(word);
+        c.out += full * 4;
+        if (__builtin_expect(c.out == fBuffer + kBufferBytes, 0)) c.out = WriteFullBuffer();
+    }
+
+    void Write(uint32_t value, unsigned bitCount) {
+        SCursor c = Open();
+        Put(c, value, bitCount);
+        Close(c);
+    }
+
+    // Pads the last word with zero bits, emits it (an empty stream becomes one
+    // zero word) and writes every buffered byte to the media. Call once.
+    void Flush();
+
+    // Words emitted so far, including the ones still in the buffer.
+    uint32_t GetWordCount() const { return fWrittenWords + static_cast<uint32_t>(fFill / 4); }
+
+private:
+    uint8_t* WriteFullBuffer();
+    void WriteBuffer();
+
+    NSTambor::CMedia& fMedia;
+    uint64_t fAccumulator = 0;
+    unsigned fPending = 0;
+    uint32_t fWrittenWords = 0;
+    int fFill = 0;
+    uint8_t fBuffer[kBufferBytes];
+};
+
+} // namespace NSZubrik

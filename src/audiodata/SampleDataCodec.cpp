@@ -1,0 +1,102 @@
+#include "audiodata/SampleDataCodec.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/ZubrikErrors.h"
+#include "audiodata/DWOPCompressor.h"
+#include "audiodata/DWOPDecompressor.h"
+#include "audiodata/DecompressCallback.h"
+#include "audiodata/OutputBitStream.h"
+#include "audiodata/WaveSample.h"
+#include "document/LengthyOperation.h"
+
+namespace NSZubrik {
+
+bool CLOPDecompressCallback::Progress(int32_t framesDone) {
+    fOperation.SetCount(fTotal - framesDone);
+    fOperation.SetPercent(
+        fTotal > 0 ? static_cast<int32_t>(int64_t{framesDone} * 100 / fTotal) : 100);
+    return fOperation.StopRequested();
+}
+
+namespace {
+
+void ReportEncoding(ILengthyProgress* progress, int32_t total, int32_t left) {
+    if (progress == nullptr) return;
+    progress->SetCount(left);
+    progress->SetPercent(
+        total > 0 ? static_cast<int32_t>((total - left) * 100.0 / total) : 100);
+}
+
+} // namespace
+
+void EncodeWaveSample(NSTambor::CMedia& media, const CABCWaveSample& wave,
+                      ILengthyProgress* progress) {
+    COutputBitStream stream(media);
+    const int channels = wave.IsStereo() ? 2 : 1;
+    CDWOPCompressor encoder(stream, channels);
+    const int32_t total = wave.GetFrameCount();
+    const bool is24 = wave.GetBitDepth() == 24;
+    std::vector<int16_t> left16, right16;
+    std::vector<int32_t> left32, right32;
+    if (is24) {
+        left32.resize(kEncodeBlockFrames);
+        right32.resize(kEncodeBlockFrames);
+    } else {
+        left16.resize(kEncodeBlockFrames);
+        right16.resize(kEncodeBlockFrames);
+    }
+    for (int32_t done = 0; done < total;) {
+        ReportEncoding(progress, total, total - done);
+        if (progress != nullptr && progress->StopRequested()) throw XZBX2UserAborted();
+        const int32_t n = std::min(kEncodeBlockFrames, total - done);
+        if (is24) {
+            wave.GetInt24s(done, n, left32.data(), 1);
+            if (channels == 2) wave.GetInt24s(done, n, right32.data(), 2);
+            encoder.Encode24(n, left32.data(), right32.data());
+        } else {
+            wave.GetInt16s(done, n, left16.data(), 1);
+            if (channels == 2) wave.GetInt16s(done, n, right16.data(), 2);
+            encoder.Encode16(n, left16.data(), right16.data());
+        }
+        done += n;
+    }
+    ReportEncoding(progress, total, 0);
+    stream.Flush();
+}
+
+void DecodeWaveSample(NSTambor::CMedia& media, CABCWaveSample& wave, int32_t channelCount,
+                      int32_t frameCount, CZBX2DecompressCallback& callback) {
+    if (frameCount < 1) {
+        callback.Progress(0);
+        return;
+    }
+    const bool stereo = channelCount == 2;
+    const bool is24 = wave.GetBitDepth() == 24;
+    COptimizedDWOPDecompressorFromMedia decoder(media, stereo ? 2 : 1);
+    const size_t values = static_cast<size_t>(kDecodeBlockFrames) * (stereo ? 2 : 1);
+    std::vector<int16_t> buffer16(is24 ? 0 : values);
+    std::vector<int32_t> buffer32(is24 ? values : 0);
+    for (int32_t done = 0; done < frameCount;) {
+        if (callback.Progress(done)) throw XZBX2UserAborted();
+        const int32_t n = std::min(kDecodeBlockFrames, frameCount - done);
+        if (is24) {
+            decoder.Decode24(n, buffer32.data());
+            if (stereo)
+                wave.SetInt24Stereo(done, n, buffer32.data());
+            else
+                wave.SetInt24s(done, n, buffer32.data(), 1);
+        } else {
+            decoder.Decode16(n, buffer16.data());
+            if (stereo)
+                wave.SetInt16Stereo(done, n, buffer16.data());
+            else
+                wave.SetInt16s(done, n, buffer16.data(), 1);
+        }
+        done += n;
+    }
+    callback.Progress(frameCount);
+}
+
+} // namespace NSZubrik

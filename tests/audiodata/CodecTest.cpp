@@ -1,0 +1,200 @@
+// Lossless codec: exact round trips over hard signals, hand-checked bit
+// patterns, and clean failures on damaged or pathological streams.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/ZubrikErrors.h"
+#include "audiodata/DWOPCompressor.h"
+#include "audiodata/DWOPDecompressor.h"
+#include "audiodata/OutputBitStream.h"
+#include "tambor/Media.h"
+
+using namespace NSZubrik;
+
+namespace {
+
+struct CSignal {
+    int channels;
+    bool is24;
+    std::vector<int32_t> left, right; // per channel
+};
+
+std::vector<uint8_t> Encode(const CSignal& s) {
+    NSTambor::CMemoryMedia media(16);
+    COutputBitStream stream(media);
+    CDWOPCompressor encoder(stream, s.channels);
+    const int32_t frames = static_cast<int32_t>(s.left.size());
+    // Uneven runs, so that states must carry across calls.
+    for (int32_t done = 0; done < frames;) {
+        const int32_t n = std::min<int32_t>(frames - done, 777);
+        if (s.is24) {
+            encoder.Encode24(n, s.left.data() + done,
+                             s.channels == 2 ? s.right.data() + done : nullptr);
+        } else {
+            std::vector<int16_t> l(s.left.begin() + done, s.left.begin() + done + n);
+            std::vector<int16_t> r(l.size());
+            if (s.channels == 2)
+                r.assign(s.right.begin() + done, s.right.begin() + done + n);
+            encoder.Encode16(n, l.data(), r.data());
+        }
+        done += n;
+    }
+    stream.Flush();
+    EXPECT_EQ(media.GetSize(), static_cast<int32_t>(stream.GetWordCount() * 4));
+    return std::vector<uint8_t>(media.GetBuffer(), media.GetBuffer() + media.GetSize());
+}
+
+// Decodes interleaved values through the media decoder in runs of 4096.
+std::vector<int32_t> Decode(std::vector<uint8_t> bytes, int channels, bool is24,
+                            int32_t frames) {
+    NSTambor::CMemoryMedia media(bytes.data(), static_cast<int32_t>(bytes.size()));
+    COptimizedDWOPDecompressorFromMedia decoder(media, channels);
+    std::vector<int32_t> out;
+    for (int32_t done = 0; done < frames;) {
+        const int32_t n = std::min<int32_t>(frames - done, 4096);
+        if (is24) {
+            std::vector<int32_t> v(static_cast<size_t>(n * channels));
+            decoder.Decode24(n, v.data());
+            out.insert(out.end(), v.begin(), v.end());
+        } else {
+            std::vector<int16_t> v(static_cast<size_t>(n * channels));
+            decoder.Decode16(n, v.data());
+            out.insert(out.end(), v.begin(), v.end());
+        }
+        done += n;
+    }
+    return out;
+}
+
+std::vector<int32_t> Interleave(const CSignal& s) {
+    std::vector<int32_t> v;
+    for (size_t i = 0; i < s.left.size(); ++i) {
+        v.push_back(s.left[i]);
+        if (s.channels == 2) v.push_back(s.right[i]);
+    }
+    return v;
+}
+
+void ExpectRoundTrip(const CSignal& s) {
+    const auto bytes = Encode(s);
+    const auto decoded =
+        Decode(bytes, s.channels, s.is24, static_cast<int32_t>(s.left.size()));
+    ASSERT_EQ(decoded, Interleave(s)) << s.channels << " channels, 24-bit " << s.is24
+                                      << ", " << s.left.size() << " frames";
+}
+
+std::vector<int32_t> Square(size_t n, int32_t high, int32_t low, size_t period) {
+    std::vector<int32_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = (i / period) % 2 ? low : high;
+    return v;
+}
+
+} // namespace
+
+TEST(Codec, RoundTripsHardSignalsExactly) {
+    const size_t lengths[] = {0, 1, 999, 1000, 1001, 4097};
+    for (bool is24 : {false, true}) {
+        const int32_t hi = is24 ? 8388607 : 32767;
+        const int32_t lo = is24 ? -8388608 : -32768;
+        for (size_t n : lengths) {
+            const std::vector<std::vector<int32_t>> signals = {
+                std::vector<int32_t>(n, 0),
+                Square(n, hi, lo, 1),  // alternating extremes
+                Square(n, hi, lo, 37), // full-scale square wave
+                NSTestSupport::Noise(n, hi, static_cast<uint32_t>(n + 7)),
+                std::vector<int32_t>(n, lo),
+            };
+            for (const auto& a : signals) {
+                ExpectRoundTrip({1, is24, a, {}});
+                ExpectRoundTrip({2, is24, a, a});
+                ExpectRoundTrip({2, is24, a, Square(n, lo, hi, 3)});
+                ExpectRoundTrip({2, is24, a, NSTestSupport::Noise(n, hi, 99)});
+            }
+        }
+    }
+}
+
+TEST(Codec, FullScale24BitWrapsAveragesAndStillRoundTrips) {
+    // Fourth differences of alternating extremes reach 2^28, so their
+    // averages pass 2^32; the chosen order must follow the wrapped values.
+    CSignal s{2, true, Square(20000, 8388607, -8388608, 1), Square(20000, -8388608, 8388607, 2)};
+    ExpectRoundTrip(s);
+}
+
+TEST(Codec, EmptyStreamIsOneZeroWord) {
+    const auto bytes = Encode({2, false, {}, {}});
+    EXPECT_EQ(bytes, std::vector<uint8_t>(4, 0));
+}
+
+TEST(Codec, EscapeAfterSevenZeroBitsIsBitExact) {
+    // First value 1000 with the initial divisor 60: seven zero bits (divisor
+    // becomes 240), six more, the one bit, then 140 + 16 in eight bits.
+    const auto bytes = Encode({1, false, {1000}, {}});
+    ASSERT_EQ(bytes.size(), 4u);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0x00, 0x06, 0x70, 0x00}));
+    EXPECT_EQ(Decode(bytes, 1, false, 1), std::vector<int32_t>{1000});
+}
+
+TEST(Codec, SilenceSettlesAtOneBitPerSample) {
+    const auto settled = Encode({1, false, std::vector<int32_t>(3000, 0), {}});
+    const auto longer = Encode({1, false, std::vector<int32_t>(3000 + 32 * 50, 0), {}});
+    // Divisor 1: the one bit and an empty remainder, so 50 more words of ones.
+    ASSERT_EQ(longer.size(), settled.size() + 200);
+    for (size_t i = longer.size() - 196; i < longer.size() - 4; ++i)
+        EXPECT_EQ(longer[i], 0xFF) << i;
+}
+
+TEST(Codec, IdenticalStereoChannelsCostLittleMoreThanMono) {
+    const auto noise = NSTestSupport::Noise(5000, 20000, 5);
+    const auto mono = Encode({1, false, noise, {}});
+    const auto stereo = Encode({2, false, noise, noise});
+    // The side channel is all zeros: about one bit per frame once settled.
+    EXPECT_LT(stereo.size(), mono.size() + 5000 / 8 + 200);
+}
+
+TEST(Codec, MemoryDecoderReadsNativeWordsAndUnderflows) {
+    CSignal s{2, false, NSTestSupport::Noise(1500, 30000, 1), NSTestSupport::Noise(1500, 30000, 2)};
+    const auto bytes = Encode(s);
+    std::vector<uint32_t> words(bytes.size() / 4);
+    for (size_t i = 0; i < words.size(); ++i)
+        words[i] = (uint32_t{bytes[4 * i]} << 24) | (uint32_t{bytes[4 * i + 1]} << 16) |
+                   (uint32_t{bytes[4 * i + 2]} << 8) | bytes[4 * i + 3];
+    COptimizedDWOPDecompressor decoder(2);
+    decoder.SetInput(static_cast<uint32_t>(words.size()), words.data());
+    std::vector<int16_t> out(3000);
+    decoder.Decode16(1500, out.data());
+    std::vector<int32_t> got(out.begin(), out.end());
+    EXPECT_EQ(got, Interleave(s));
+
+    COptimizedDWOPDecompressor truncated(2);
+    truncated.SetInput(static_cast<uint32_t>(words.size() / 2), words.data());
+    EXPECT_THROW(truncated.Decode16(1500, out.data()), XUnderflowOnInputBitStream);
+}
+
+TEST(Codec, TruncatedMediaStreamIsBadFormat) {
+    CSignal s{1, true, NSTestSupport::Noise(3000, 8000000, 3), {}};
+    auto bytes = Encode(s);
+    for (size_t keep : {bytes.size() - 4, bytes.size() / 2, size_t{3}, size_t{0}}) {
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(keep));
+        EXPECT_THROW(Decode(cut, 1, true, 3000), XBadFormat) << keep;
+    }
+}
+
+TEST(Codec, DivisorThatWouldBeZeroOrOverflowFailsCleanly) {
+    // A first value of 2^31 - 1240 wraps every average to 0, so the next
+    // value has no divisor: the encoder refuses, the decoder too.
+    const int32_t wrapper = 2147482408;
+    CSignal s{1, true, {wrapper, 0}, {}};
+    EXPECT_THROW(Encode(s), XBadFormat);
+    const auto one = Encode({1, true, {wrapper}, {}});
+    EXPECT_EQ(Decode(one, 1, true, 1), std::vector<int32_t>{wrapper});
+    auto padded = one;
+    padded.insert(padded.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_THROW(Decode(padded, 1, true, 2), XBadFormat);
+
+    // Only zero bits: the divisor would grow past 32 bits.
+    EXPECT_THROW(Decode(std::vector<uint8_t>(64, 0), 2, false, 4), XBadFormat);
+}
