@@ -1,0 +1,263 @@
+#include "engine/Sampler.h"
+
+#include <cmath>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "audiodata/Segment.h"
+#include "audiodata/WaveSample.h"
+#include "app/ZubrikErrors.h"
+#include "engine/DSPTables.h"
+#include "engine/EffectPresets.h"
+#include "engine/SamplerPresets.h"
+
+using namespace NSZubrik;
+
+namespace {
+
+using S = CZubrikSampler;
+constexpr float kScale = 1.0f / 8388608.0f;
+
+// 24-bit sample whose left value at frame i is i (and right is -i), so that
+// read positions can be told from the output; or a constant when dc != 0.
+std::unique_ptr<CABCWaveSample> MakeWave(int32_t frames, bool stereo, int32_t dc = 0,
+                                         int32_t rate = 44100) {
+    auto wave = CreateWaveSample(rate, frames, stereo, 24);
+    for (int32_t i = 0; i < frames; ++i) {
+        wave->SetInt24(i, dc != 0 ? dc : i, 1);
+        if (stereo) wave->SetInt24(i, dc != 0 ? dc : -i, 2);
+    }
+    return wave;
+}
+
+struct CBlock {
+    float fLeft[64];
+    float fRight[64];
+    float* fOut[2] = {fLeft, fRight};
+};
+
+CBlock RenderBlocks(S& sampler, int count) {
+    CBlock block;
+    for (int i = 0; i < count; ++i) sampler.Render(block.fOut);
+    return block;
+}
+
+const CDSPTables& Tables() { return *CDSPTablesCache::Find(44100); }
+
+class SamplerTest : public testing::Test {
+protected:
+    void Use(std::unique_ptr<CABCWaveSample> wave) {
+        fWave = std::move(wave);
+        fSampler.SetWaveSample(fWave.get());
+    }
+    const S::SVoice& Last() const { return fSampler.GetVoice(fSampler.GetLastVoiceIndex()); }
+
+    S fSampler;
+    std::unique_ptr<CABCWaveSample> fWave;
+};
+
+} // namespace
+
+TEST_F(SamplerTest, AttackDecayReleaseShape) {
+    Use(MakeWave(200000, false, 4194304));  // 0.5
+    fSampler.SetEnvelopeAttack(193);
+    fSampler.SetEnvelopeDecay(350);
+    fSampler.StartSliceVoice(CSegment(0, 200000, 0, 200000, 1.0f));
+    const S::SVoice& voice = Last();
+    EXPECT_EQ(voice.fEnvelopeState, S::kAttack);
+    EXPECT_EQ(voice.fGain, 0.0f);
+    const float inc = Tables().Increments()[193];
+    int blocks = 0;
+    for (; voice.fEnvelopeState == S::kAttack; ++blocks) {
+        RenderBlocks(fSampler, 1);
+        if (voice.fEnvelopeState == S::kAttack) {
+            EXPECT_NEAR(voice.fEnvelopeLevel, inc * (blocks + 1), 1e-5);
+        }
+    }
+    EXPECT_EQ(blocks, static_cast<int>(std::ceil(1.0f / inc)));  // ~20.2 ms
+    // Decay: the per-block multiplier of index 350 reaches 0.25 in ~100 ms.
+    CBlock block = RenderBlocks(fSampler, 69);
+    EXPECT_NEAR(voice.fEnvelopeLevel, std::pow(Tables().Multipliers()[350], 69), 1e-4);
+    EXPECT_NEAR(block.fLeft[63], 0.5f * voice.fGain, 1e-4);
+    EXPECT_EQ(block.fLeft[63], block.fRight[63]);  // mono: both sides the same
+    fSampler.ReleaseAll();
+    RenderBlocks(fSampler, 1);
+    EXPECT_EQ(voice.fEnvelopeState, S::kRelease);
+    RenderBlocks(fSampler, 1);
+    EXPECT_TRUE(fSampler.IsSilent());
+}
+
+TEST_F(SamplerTest, WithoutAttackStartsAtFullLevelAndRampsGainChanges) {
+    Use(MakeWave(10000, true, 4194304));
+    fSampler.SetEnvelopeAttack(0);
+    fSampler.StartSliceVoice(CSegment(0, 10000, 0, 10000, 1.0f));
+    CBlock block = RenderBlocks(fSampler, 2);
+    for (int i = 0; i < 64; ++i) ASSERT_NEAR(block.fLeft[i], 0.5f * S::kVoiceGain, 1e-6) << i;
+    fSampler.SetGain(500);
+    block = RenderBlocks(fSampler, 1);
+    const float step = (0.5f * S::kVoiceGain - S::kVoiceGain) / 64;
+    for (int i = 0; i < 64; ++i) ASSERT_NEAR(block.fRight[i], 0.5f * (S::kVoiceGain + i * step), 1e-5) << i;
+}
+
+TEST_F(SamplerTest, StretchTailSwingsBetweenStretchPoints) {
+    Use(MakeWave(2000, true));
+    fSampler.SetEnvelopeAttack(0);
+    fSampler.SetEnvelopeStretch(100);
+    fSampler.StartSliceVoice(CSegment(0, 1200, 500, 1000, 0.5f));
+    const S::SVoice& voice = Last();
+    const float fadeLength = 1000 * 101 / 100 + 200;
+    EXPECT_FLOAT_EQ(voice.fFadeStep, 1.0f / fadeLength);
+    RenderBlocks(fSampler, 15);  // 960 frames read: still straight ahead
+    EXPECT_FALSE(fSampler.IsStretching());
+    EXPECT_EQ(fSampler.GetPlayPosition(), 960);
+    CBlock block = RenderBlocks(fSampler, 2);
+    // 1088 frames read: 1000 up to the high point, then 88 back down from 999.
+    EXPECT_TRUE(fSampler.IsStretching());
+    EXPECT_EQ(voice.fPosition, 911);
+    EXPECT_EQ(voice.fDirection, S::kBackward);
+    EXPECT_NEAR(voice.fFade, 1.0f - 88 / fadeLength, 1e-5);
+    EXPECT_NEAR(voice.fRamp, 1.0f - 88 * 0.001f, 1e-5);
+    // The output follows the source backwards; its last frame is centred on
+    // the 66th frame read in the block (1089th: frame 910, ramp and fade
+    // lowered 89 times).
+    EXPECT_LT(block.fLeft[63], block.fLeft[40]);
+    EXPECT_NEAR(block.fLeft[63] / S::kVoiceGain / kScale, 910 * 0.911 * (1 - 89 / fadeLength), 1.0);
+    EXPECT_NEAR(block.fRight[63], -block.fLeft[63], 1e-6);
+    // Reads 1000…1498 go back from 999 to 501, then the voice turns at the
+    // low point: 37 reads forward from 500 up to 1536, ramp climbing.
+    RenderBlocks(fSampler, 7);
+    EXPECT_EQ(voice.fDirection, S::kForward);
+    EXPECT_EQ(voice.fPosition, 537);
+    EXPECT_NEAR(voice.fRamp, 1.0f - 499 * 0.001f + 37 * 0.001f, 1e-4);
+    for (int i = 0; i < 200; ++i) {
+        RenderBlocks(fSampler, 1);
+        ASSERT_GE(voice.fPosition, 500);
+        ASSERT_LT(voice.fPosition, 1000);
+    }
+    // The fade has reached its floor; decay at level 1.0 ends the voice.
+    EXPECT_TRUE(fSampler.IsSilent());
+}
+
+TEST_F(SamplerTest, StretchZeroFadesOverAHundredthOfTheSegment) {
+    Use(MakeWave(5000, false, 4194304));
+    fSampler.SetEnvelopeStretch(0);
+    fSampler.StartSliceVoice(CSegment(0, 3000, 0, 3000, 1.0f));
+    EXPECT_FLOAT_EQ(fSampler.GetVoice(1).fFadeStep, 1.0f / 30);
+    fSampler.SetEnvelopeOn(false);  // the same length with the envelope off
+    fSampler.StartSliceVoice(CSegment(0, 3000, 0, 3000, 1.0f));
+    EXPECT_FLOAT_EQ(fSampler.GetVoice(2).fFadeStep, 1.0f / 30);
+    RenderBlocks(fSampler, 47);  // 3008 frames: 8 into the tail
+    EXPECT_NEAR(fSampler.GetVoice(2).fFade, 1.0f - 8.0f / 30, 1e-5);
+    RenderBlocks(fSampler, 2);  // the fade reaches its floor and the voice ends
+    EXPECT_TRUE(fSampler.IsSilent());
+}
+
+TEST_F(SamplerTest, PitchAndRatesSetTheStep) {
+    Use(MakeWave(100000, true, 0, 22050));
+    const CSegment segment(0, 100000, 0, 100000, 1.0f);
+    auto advance = [&](int16_t pitch) {
+        fSampler.SetPitch(pitch);
+        fSampler.StartSliceVoice(segment);
+        RenderBlocks(fSampler, 4);
+        return fSampler.GetPlayPosition();
+    };
+    EXPECT_EQ(advance(0), 128);  // half the rate: 32 source frames per block
+    EXPECT_EQ(advance(1200), 256);
+    EXPECT_EQ(advance(-1200), 64);
+    EXPECT_EQ(advance(7000), advance(6299));  // held at the table's top
+    // The largest step reads 64 source frames per output frame.
+    fSampler.SetOutputSampleRate(11025);
+    Use(MakeWave(100000, true, 0, 192000));
+    EXPECT_EQ(advance(6000), 4 * 64 * 64);
+    EXPECT_EQ(CDSPTablesCache::ReferenceCount(44100), 0);
+    EXPECT_EQ(CDSPTablesCache::ReferenceCount(11025), 1);
+    // Near the end of the sample the read-ahead stays inside it.
+    fSampler.SetPitch(0);
+    fSampler.StartSliceVoice(CSegment(90000, 100000, 95000, 100000, 0.8f));
+    RenderBlocks(fSampler, 50);
+    EXPECT_LT(fSampler.GetPlayPosition(), 100000);
+}
+
+TEST_F(SamplerTest, RegionVoicesOnePassAndLooping) {
+    Use(MakeWave(1000, false));
+    fWave->SetLoop(2, 100, 300);
+    fSampler.StartRegionVoice(100, 300);
+    RenderBlocks(fSampler, 3);
+    EXPECT_FALSE(fSampler.IsSilent());
+    CBlock block = RenderBlocks(fSampler, 1);  // reaches 300 after 8 frames
+    EXPECT_TRUE(fSampler.IsSilent());
+    EXPECT_NEAR(block.fLeft[0] / S::kVoiceGain / kScale, 294, 1.0);
+    EXPECT_EQ(block.fLeft[63], 0.0f);
+
+    fSampler.StartLoopingRegionVoice(150);
+    RenderBlocks(fSampler, 10);  // 150 + 640 frames, wrapping every 200
+    EXPECT_EQ(fSampler.GetPlayPosition(), 190);
+    fSampler.StopLooping();
+    RenderBlocks(fSampler, 2);
+    EXPECT_TRUE(fSampler.IsSilent());
+
+    fSampler.StartLoopingRegionVoice(900);  // past the loop: the whole sample
+    RenderBlocks(fSampler, 3);
+    EXPECT_EQ(fSampler.GetPlayPosition(), 92);
+}
+
+TEST_F(SamplerTest, NinthStartReusesTheFirstVoice) {
+    Use(MakeWave(50000, false, 4194304));
+    const int first = (fSampler.GetLastVoiceIndex() + 1) % 8;
+    for (int i = 0; i < 9; ++i) {
+        fSampler.StartSliceVoice(CSegment(i * 1000, 50000, i * 1000, 50000, 1.0f));
+        for (int v = 0; v < 8; ++v) {
+            const auto& voice = fSampler.GetVoice(v);
+            if (v != fSampler.GetLastVoiceIndex() && voice.fEnvelopeState != S::kSilent) {
+                EXPECT_EQ(voice.fEnvelopeState, S::kRelease);
+            }
+        }
+    }
+    EXPECT_EQ(fSampler.GetLastVoiceIndex(), first);
+    EXPECT_EQ(fSampler.GetPlayPosition(), 8000);
+}
+
+TEST_F(SamplerTest, RenderedLengthMatchesPlayback) {
+    Use(MakeWave(400000, true, 4194304));
+    auto played = [&](const CSegment& segment) {
+        fSampler.StartSliceVoice(segment);
+        int blocks = 0;
+        while (!fSampler.IsSilent()) RenderBlocks(fSampler, 1), ++blocks;
+        return blocks * 64;
+    };
+    const CSegment whole(0, 100000, 0, 100000, 1.0f);
+    fSampler.SetEnvelopeOn(false);
+    EXPECT_NEAR(fSampler.RenderedLength(whole), 101000, 1);
+    fSampler.SetPitch(1200);
+    EXPECT_NEAR(fSampler.RenderedLength(whole), 50500, 1);
+    EXPECT_NEAR(played(whole), 50500, 128);
+    fSampler.SetPitch(0);
+    fSampler.SetEnvelopeOn(true);
+    fSampler.SetEnvelopeDecay(406);
+    const double decayFrames = std::log(6.25e-5) / std::log(Tables().Multipliers()[406]) * 64;
+    const double attackFrames = 64 / Tables().Increments()[21];
+    EXPECT_NEAR(fSampler.RenderedLength(whole), decayFrames + attackFrames, 1);
+    EXPECT_NEAR(played(whole), decayFrames + attackFrames, 128);
+    fSampler.SetEnvelopeDecay(1023);
+    EXPECT_NEAR(fSampler.RenderedLength(CSegment(0, 5000, 3000, 4000, 0.5f)), 4000 + 4000 * 41 / 100 + 1000, 1);
+}
+
+TEST_F(SamplerTest, PresetsParseAndApply) {
+    auto parse = [](std::string_view text, const CEffectPresetFormat& format) {
+        auto preset = ParseEffectPreset(text, format);
+        EXPECT_TRUE(preset) << text;
+        return preset.value_or(CEffectPreset{});
+    };
+    for (auto text : kEnvelopePresetTexts) ApplyEnvelopePreset(parse(text, EnvelopePresetFormat()), fSampler);
+    for (auto text : kTransientShaperPresetTexts) {
+        ApplyTransientShaperPreset(parse(text, TransientShaperPresetFormat()), fSampler);
+    }
+    // The last entries were applied in full: Silly Stomper, I-Will-Distort-You.
+    EXPECT_EQ(fSampler.GetEnvelopeAttack(), 273);
+    EXPECT_EQ(fSampler.GetEnvelopeDecay(), 190);
+    EXPECT_EQ(fSampler.GetShaperRatio(), 100);
+    EXPECT_EQ(fSampler.GetShaperRelease(), 134);
+    EXPECT_THROW(ApplyEnvelopePreset(parse(kTransientShaperPresetTexts[0], TransientShaperPresetFormat()), fSampler),
+                 XIllegalCallSequence);
+}
