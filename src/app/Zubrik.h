@@ -1,0 +1,169 @@
+// The application object: start and quit, the documents open in windows,
+// dispatch of command numbers to the front document or to itself, the list
+// of recently used documents, and the catch-all that turns every failure in
+// a callback into a result code for the front end.
+//
+// The front end (GUI toolkit or command line) owns the event loop and the
+// windows; it reaches the application through the callbacks below and
+// supplies its own side through IApplicationHost and IDocumentWindows.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/DocumentTypes.h"
+
+namespace NSZubrik {
+
+class CABCWaveSample;
+class CZubrikDocument;
+
+// Told of every change of the recently used documents.
+class IRecentlyUsedDocumentsListener {
+public:
+    virtual ~IRecentlyUsedDocumentsListener() = default;
+    virtual void RecentlyUsedDocumentsChanged() = 0;
+};
+
+// At most eight files, most recent first.
+class CRecentlyUsedDocuments {
+public:
+    static constexpr size_t kMaximumEntries = 8;
+    struct SEntry {
+        std::filesystem::path fFile;
+        std::u16string fName;
+    };
+    void SetListener(IRecentlyUsedDocumentsListener* listener) { fListener = listener; }
+    // Every entry of the same file goes; the oldest goes while eight or more
+    // remain; the new entry comes first.
+    void Add(const std::filesystem::path& file, const std::u16string& name);
+    // As stored, oldest last (for reading the preferences).
+    void Append(const std::filesystem::path& file, const std::u16string& name);
+    void Remove(size_t index);
+    const std::vector<SEntry>& GetEntries() const { return fEntries; }
+
+private:
+    void Changed();
+    std::vector<SEntry> fEntries;
+    IRecentlyUsedDocumentsListener* fListener = nullptr;
+};
+
+// The preferences as the application sees them: the document's view of them
+// plus reading and writing the preferences file and the recent documents.
+class IApplicationPreferences : public IDocumentPreferences {
+public:
+    // False when no preferences file could be read (a first run).
+    virtual bool Read(CRecentlyUsedDocuments& recent) = 0;
+    virtual void Write(const CRecentlyUsedDocuments& recent) = 0;
+};
+
+// The document windows, kept by the front end.
+class IDocumentWindows {
+public:
+    virtual ~IDocumentWindows() = default;
+    // Makes a window that takes the document over.
+    virtual void OpenWindow(std::unique_ptr<CZubrikDocument> document, bool skipLeftLocatorQuestion) = 0;
+    // The document of the front window, or null.
+    virtual CZubrikDocument* GetFrontDocument() = 0;
+    virtual std::vector<CZubrikDocument*> GetDocuments() = 0;
+    // Closes the window of the document (the document goes with it).
+    virtual void CloseWindow(CZubrikDocument& document) = 0;
+};
+
+// The rest of the front end's side.
+class IApplicationHost {
+public:
+    enum ESaveChangesAnswer : int32_t { kSaveChanges = 45, kDiscardChanges = 46, kCancelClose = 47 };
+
+    virtual ~IApplicationHost() = default;
+    // The open dialog; empty when cancelled.
+    virtual std::vector<std::filesystem::path> AskForFilesToOpen() = 0;
+    // "Save changes to the document "^0" before closing?" (or "... before
+    // quitting?").
+    virtual int32_t AskToSaveChanges(const std::u16string& name, bool quitting) = 0;
+    // Reads a WAVE or AIFF file into a new wave sample.
+    virtual std::unique_ptr<CABCWaveSample> ReadSoundFile(const std::filesystem::path& file) = 0;
+    virtual void OpenHelp(int32_t helpId) = 0;
+    // A command the core does not handle (views, clipboard, dialogs);
+    // false when the front end does not know it either.
+    virtual bool HandleCommand(int32_t command, CZubrikDocument* front) = 0;
+    // Calls off a quit under way, if there is one.
+    virtual void AbandonQuit() = 0;
+};
+
+class CZubrik : public IRecentlyUsedDocumentsListener {
+public:
+    static constexpr int32_t kFirstRunHelpId = 13;
+    static constexpr int32_t kNewDocumentAndOpenRequest = 5003;
+    enum ECommand : int32_t {
+        kCommandOpen = 50004,
+        kCommandClose = 50005,
+        kCommandSave = 50006,
+        kCommandSaveAs = 50007,
+        kCommandUndo = 50009,
+        kCommandRedo = 50010,
+        kCommandDelete = 50014,
+        kCommandSelectAll = 50015,
+        kCommandSaveAll = 20105,
+        kCommandFirstRecent = 20150,
+        kCommandInvertSelection = 20208,
+        kCommandShowEnvelope = 20301,
+        kCommandShowTransientShaper = 20302,
+        kCommandShowEqualizer = 20303,
+        kCommandShowGrid = 20307,
+        kCommandExportAsOneSample = 20401,
+        kCommandSilenceSelected = 20402,
+        kCommandReAnalyze = 20408,
+        kCommandAddSlicesAtGrid = 20409,
+        kContextInvertSelection = 1733,
+    };
+
+    // None of the three is owned; all must outlive the application object.
+    CZubrik(IApplicationHost& host, IDocumentWindows& windows, IApplicationPreferences& preferences,
+            const CDocumentServices& documentServices = GetDefaultDocumentServices());
+    ~CZubrik() override;
+    CZubrik(const CZubrik&) = delete;
+    CZubrik& operator=(const CZubrik&) = delete;
+
+    // ---- Callbacks; each returns 12000 or the result code of its failure ----
+    // Reads the preferences and opens the files, or the empty start-up
+    // document when there are none.
+    int32_t Start(const std::vector<std::filesystem::path>& files);
+    // Writes the preferences, telling of a failure and going on.
+    int32_t Quit();
+    int32_t NewDocument(int32_t requestCode);
+    int32_t OpenFiles(const std::vector<std::filesystem::path>& files);
+    // extraModifier: Shift was held.
+    int32_t Command(int32_t command, bool extraModifier = false);
+
+    // Asks to save a document that needs it, then closes its window. False
+    // when the window stays open.
+    bool CloseDocument(CZubrikDocument& document, bool quitting);
+    // Closes every window in turn; false (and the quit called off) when one
+    // stays open.
+    bool CloseAll();
+
+    bool IsStarted() const { return fStarted; }
+    bool IsFirstRun() const { return fFirstRun; }
+    CRecentlyUsedDocuments& GetRecentlyUsedDocuments() { return fRecent; }
+    void RecentlyUsedDocumentsChanged() override {}
+
+private:
+    void OpenDocument(const std::filesystem::path& file);
+    void OpenRecent(size_t index);
+    // False for a command that is not a document command.
+    bool DispatchToDocument(int32_t command, bool extraModifier, CZubrikDocument& document);
+
+    IApplicationHost& fHost;
+    IDocumentWindows& fWindows;
+    IApplicationPreferences& fPreferences;
+    CDocumentServices fDocumentServices;
+    CRecentlyUsedDocuments fRecent;
+    bool fFirstRun = false;
+    bool fStarted = false;
+};
+
+} // namespace NSZubrik
