@@ -34,8 +34,8 @@ CABCWaveSample::~CABCWaveSample() = default;
 
 void CABCWaveSample::SetLoop(int32_t loopMode, int32_t loopStart, int32_t loopEnd) {
     fLoopMode = loopMode;
-    fLoopStart = loopStart;
-    fLoopEnd = loopEnd;
+    fLoopStart.store(loopStart, std::memory_order_relaxed);
+    fLoopEnd.store(loopEnd, std::memory_order_relaxed);
     fLocatorsSet = true;
 }
 

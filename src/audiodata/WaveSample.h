@@ -17,6 +17,7 @@
 // named only on a stereo sample. Range operations with count <= 0 do nothing.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -69,8 +70,8 @@ public:
     void SetStereo(bool stereo) { fStereo = stereo; }
 
     int32_t GetLoopMode() const { return fLoopMode; }
-    int32_t GetLoopStart() const { return fLoopStart; }
-    int32_t GetLoopEnd() const { return fLoopEnd; }
+    int32_t GetLoopStart() const { return fLoopStart.load(std::memory_order_relaxed); }
+    int32_t GetLoopEnd() const { return fLoopEnd.load(std::memory_order_relaxed); }
     // Stores the locators and marks them as set.
     void SetLoop(int32_t loopMode, int32_t loopStart, int32_t loopEnd);
     bool AreLocatorsSet() const { return fLocatorsSet; }
@@ -140,8 +141,10 @@ private:
     std::unique_ptr<CWaveSamplePreview> fPreview;
     bool fLocatorsSet = false;
     int32_t fLoopMode = kLoopModeInitial;
-    int32_t fLoopStart = 0;
-    int32_t fLoopEnd;
+    // The audio thread reads the locators while the document moves them;
+    // each is read whole, and readers accept a start/end pair from two moves.
+    std::atomic<int32_t> fLoopStart = 0;
+    std::atomic<int32_t> fLoopEnd;
 };
 
 // 16-bit storage; 8-bit sources are kept widened to 16 bits.
