@@ -161,8 +161,12 @@ namespace {
 TFilePath TemporaryBeside(const TFilePath& target)
 {
     static std::atomic<unsigned> counter {0};
-    std::string name = "." + target.filename().string() + ".saving-" + std::to_string(getpid()) +
-                       "-" + std::to_string(counter++);
+    std::string name(".");
+    name.append(target.filename().string());
+    name.append(".saving-");
+    name.append(std::to_string(getpid()));
+    name.push_back('-');
+    name.append(std::to_string(counter++));
     return target.parent_path() / name;
 }
 
