@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Alert.h"
+#include "app/OldFileNotes.h"
 #include "app/ResourceIds.h"
 #include "app/ResultCodes.h"
 #include "app/ZubrikErrors.h"
@@ -125,6 +126,7 @@ void CZubrik::OpenDocument(const std::filesystem::path& file)
         return;
     }
     fWindows.OpenWindow(CZubrikDocument::OpenFile(*loopFile, file, fDocumentServices), true);
+    ShowOldFileNotes(*loopFile, fPreferences);
 }
 
 void CZubrik::OpenRecent(size_t index)

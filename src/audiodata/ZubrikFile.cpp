@@ -5,6 +5,7 @@
 
 #include "app/ZubrikErrors.h"
 #include "audiodata/DecompressCallback.h"
+#include "audiodata/OldZubrikFile.h"
 #include "audiodata/SampleDataCodec.h"
 #include "audiodata/SliceSequence.h"
 #include "audiodata/WaveSample.h"
@@ -102,6 +103,16 @@ struct COpenedFile {
         : fMedia(std::move(media)), fReader(*fMedia) {
         fReader.EnterCat(NSZBX2::kFileType);
     }
+};
+
+// One opening of an old file, parsed and checked.
+struct COpenedOldFile {
+    std::unique_ptr<CMedia> fMedia;
+    std::unique_ptr<CABCOldZubrikFile> fFile;
+
+    COpenedOldFile(std::unique_ptr<CMedia> media, const std::u16string& kind)
+        : fMedia(std::move(media)), fFile(CABCOldZubrikFile::Open(kind, *fMedia)) {}
+    CABCOldZubrikFile* operator->() const { return fFile.get(); }
 };
 
 template <typename T>
@@ -220,7 +231,12 @@ void CZubrikFile::Open() {
         fKind = GetFileKind(*media);
     }
     if (fKind.empty()) throw XZBX2UnsupportedFormat();
-    if (fKind != kZubrikLoopKind) return; // the old kinds are only recognised so far
+    if (IsOldKind()) {
+        COpenedOldFile old(fOpener(), fKind);
+        fInfo = old->GetFileInfo();
+        fNormalizeOption = old->HasNormalizeOption();
+        return;
+    }
 
     COpenedFile file(fOpener());
     CIFFFileReader& reader = file.fReader;
@@ -252,13 +268,9 @@ void CZubrikFile::Open() {
     fInfo.fLoopUsage = static_cast<int32_t>((inLoop * 100 + fInfo.fFrameCount - 1) / fInfo.fFrameCount);
 }
 
-void CZubrikFile::RequireOwnKind() const {
-    // The readers of the old kinds are not part of the program yet.
-    if (fKind != kZubrikLoopKind) throw XZBX2UnsupportedFormat();
-}
-
 std::unique_ptr<CABCWaveSample> CZubrikFile::ReadSample(CZBX2DecompressCallback* callback) {
-    RequireOwnKind();
+    CZBX2DecompressCallback never;
+    if (IsOldKind()) return COpenedOldFile(fOpener(), fKind)->ReadSample(callback ? *callback : never);
     COpenedFile file(fOpener());
     CIFFFileReader& reader = file.fReader;
     const auto info = ReadRecord<CZBX2SampleInfoChunk>(reader, NSZBX2::kSampleInfoId);
@@ -276,14 +288,13 @@ std::unique_ptr<CABCWaveSample> CZubrikFile::ReadSample(CZBX2DecompressCallback*
         CreateWaveSample(static_cast<int32_t>(info.fSampleRate), frames, info.fChannels == 2, depth);
     wave->SetLoop(CABCWaveSample::kLoopModeSet, static_cast<int32_t>(info.fLoopStart),
                   static_cast<int32_t>(info.fLoopEnd));
-    CZBX2DecompressCallback never;
     data.SetPosition(0);
     DecodeWaveSample(data, *wave, info.fChannels, frames, callback ? *callback : never);
     return wave;
 }
 
 void CZubrikFile::ReadSlices(CSliceSequence& slices) {
-    RequireOwnKind();
+    if (IsOldKind()) return COpenedOldFile(fOpener(), fKind)->ReadSlices(slices);
     COpenedFile file(fOpener());
     CIFFFileReader& reader = file.fReader;
     const auto general = ReadRecord<CZBX2GeneralInfoChunk>(reader, NSZBX2::kGeneralInfoId);
@@ -309,7 +320,7 @@ void CZubrikFile::ReadSlices(CSliceSequence& slices) {
 }
 
 void CZubrikFile::ReadParameters(CZubrikLoopParameters& p, int32_t outputSampleRate) {
-    RequireOwnKind();
+    if (IsOldKind()) return COpenedOldFile(fOpener(), fKind)->ReadParameters(p);
     COpenedFile file(fOpener());
     CIFFFileReader& reader = file.fReader;
     const auto head = ReadRecord<CZBX2HeadChunk>(reader, NSZBX2::kHeadId);
@@ -341,7 +352,7 @@ void CZubrikFile::ReadParameters(CZubrikLoopParameters& p, int32_t outputSampleR
 }
 
 void CZubrikFile::ReadViewAttributes(CZubrikViewAttributes& attributes) {
-    RequireOwnKind();
+    if (IsOldKind()) return COpenedOldFile(fOpener(), fKind)->ReadViewAttributes(attributes);
     COpenedFile file(fOpener());
     CIFFFileReader& reader = file.fReader;
     const auto general = ReadRecord<CZBX2GeneralInfoChunk>(reader, NSZBX2::kGeneralInfoId);
@@ -371,7 +382,8 @@ void CZubrikFile::ReadViewAttributes(CZubrikViewAttributes& attributes) {
 }
 
 std::optional<CZubrikCreatorInfo> CZubrikFile::ReadCreatorInfo() {
-    RequireOwnKind();
+    // The old kinds carry no creator strings.
+    if (IsOldKind()) return std::nullopt;
     COpenedFile file(fOpener());
     const auto chunk = TryReadRecord<CZBX2CreatorInfoChunk>(file.fReader, NSZBX2::kCreatorInfoId);
     if (!chunk) return std::nullopt;

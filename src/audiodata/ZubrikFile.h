@@ -140,24 +140,30 @@ public:
     // the file information is read on construction.
     const std::u16string& GetKind() const { return fKind; }
     const CZubrikFileInfo& GetFileInfo() const { return fInfo; }
+    // An old document (".zbk") saved with the "Normalize" option, which this
+    // program no longer has; the opening command tells the user.
+    bool HasNormalizeOption() const { return fNormalizeOption; }
 
     // The audio as a new wave sample with its locators; callback may be null.
     std::unique_ptr<CABCWaveSample> ReadSample(CZBX2DecompressCallback* callback);
     // Fills an empty sequence made on the sample ReadSample returned.
     void ReadSlices(CSliceSequence& slices);
     // Every value clamped into its working range; old time values are
-    // converted on the time table of outputSampleRate.
+    // converted on the time table of outputSampleRate. The old kinds set
+    // only what they store.
     void ReadParameters(CZubrikLoopParameters& parameters, int32_t outputSampleRate);
     void ReadViewAttributes(CZubrikViewAttributes& attributes);
     std::optional<CZubrikCreatorInfo> ReadCreatorInfo();
 
 private:
     void Open();
-    void RequireOwnKind() const;
+    // ".zbx" and ".zbk", read by the old-file readers.
+    bool IsOldKind() const { return fKind != kZubrikLoopKind; }
 
     TMediaOpener fOpener;
     std::u16string fKind;
     CZubrikFileInfo fInfo;
+    bool fNormalizeOption = false;
 };
 
 // The index of the time table (1024 entries, milliseconds, increasing) for a

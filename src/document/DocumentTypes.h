@@ -102,6 +102,13 @@ public:
     virtual void SetEffectsNoteCounter(int32_t count) = 0;
     // The audio device's rate, which the preview renders at.
     virtual int32_t GetOutputSampleRate() const = 0;
+    // The counters of the notes after opening an old loop file and an old
+    // document with the "Normalize" option. Preferences that keep no such
+    // counters never show the notes.
+    virtual int32_t GetOldLoopNoteCounter() const { return 0; }
+    virtual void SetOldLoopNoteCounter(int32_t count) { (void)count; }
+    virtual int32_t GetNormalizeNoteCounter() const { return 0; }
+    virtual void SetNormalizeNoteCounter(int32_t count) { (void)count; }
 };
 
 // Preferences held in memory with the values of a first run.
@@ -113,11 +120,17 @@ public:
     int32_t GetEffectsNoteCounter() const override { return fEffectsNoteCounter; }
     void SetEffectsNoteCounter(int32_t count) override { fEffectsNoteCounter = count; }
     int32_t GetOutputSampleRate() const override { return fOutputSampleRate; }
+    int32_t GetOldLoopNoteCounter() const override { return fOldLoopNoteCounter; }
+    void SetOldLoopNoteCounter(int32_t count) override { fOldLoopNoteCounter = count; }
+    int32_t GetNormalizeNoteCounter() const override { return fNormalizeNoteCounter; }
+    void SetNormalizeNoteCounter(int32_t count) override { fNormalizeNoteCounter = count; }
 
     bool fSetBarsToOne = false;
     bool fAlwaysMoveLeftLocator = false;
     bool fNoRingOut = false;
     int32_t fEffectsNoteCounter = 5;
+    int32_t fOldLoopNoteCounter = 5;
+    int32_t fNormalizeNoteCounter = 5;
     int32_t fOutputSampleRate = 44100;
 };
 
