@@ -52,6 +52,8 @@ public:
     void SetMixToMono(bool mix) { fMixToMono = mix; }
     bool IsStereo() const;
     bool IsOneSample() const { return !fExportSlices; }
+    // The loop proper (without ring-out or tail) in frames at the export rate.
+    int32_t GetLoopLengthAtExportRate() const { return ToExportFrames(LoopFrames()); }
     // 15360 ticks to the quarter note.
     int64_t GetLengthInTicks() const;
     // Thousandths of a beat per minute.

@@ -1,0 +1,194 @@
+#include "io/PureSoundFileFormat.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/Alert.h"
+#include "app/ResourceIds.h"
+#include "app/ZubrikErrors.h"
+#include "audiodata/WaveSample.h"
+#include "document/Exporter.h"
+#include "document/LengthyOperation.h"
+#include "platform/DiskKitUtils.h"
+#include "platform/SoundKitGlue.h"
+
+namespace NSZubrik {
+
+namespace {
+
+const std::vector<int32_t> kPureRates = {11025, 22050, 32000, 44100, 48000, 88200, 96000};
+const std::vector<int32_t> kPureDepths = {16, 24};
+
+// Frames handed to the sound library at a time; progress and the stop flag
+// are looked at before each block.
+constexpr int32_t kWriteBlock = 1024;
+
+std::string Utf8Name(const std::filesystem::path& file)
+{
+    const std::u8string name = file.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+std::u16string PieceNumber(int32_t piece)
+{
+    const int32_t number = std::clamp(piece + 1, 1, CABCPureSoundFileFormat::kMaximumPieceNumber);
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3)
+        digits.insert(0, 3 - digits.size(), '0');
+    return std::u16string(digits.begin(), digits.end());
+}
+
+NSSoundKit::SProperties PieceProperties(const CABCWaveSample& wave, const SPieceWriteOptions& options)
+{
+    NSSoundKit::SProperties properties;
+    properties.channels = wave.IsStereo() ? 2 : 1;
+    properties.bits = options.fBitDepth >= 24 ? 24 : 16;
+    properties.sampleRate = static_cast<uint32_t>(wave.GetSampleRate());
+    properties.frames = static_cast<uint32_t>(wave.GetFrameCount());
+    if (options.fLoopEnd > 0) {
+        properties.loopKind = NSSoundKit::kLoopSustain;
+        properties.loopPlay = NSSoundKit::kLoopPlayForward;
+        properties.loopStart = 0;
+        properties.loopEnd = std::min(options.fLoopEnd, wave.GetFrameCount());
+    } else {
+        properties.loopKind = NSSoundKit::kLoopNone;
+        properties.loopPlay = 0;
+        properties.loopStart = 0;
+        properties.loopEnd = 0;
+    }
+    properties.hasInstrument = 1;
+    properties.rootKey = options.fRootKey;
+    properties.keyVelocity[0] = 0;
+    properties.keyVelocity[1] = 0;
+    properties.keyVelocity[2] = 127;
+    return properties;
+}
+
+} // namespace
+
+CABCPureSoundFileFormat::CABCPureSoundFileFormat(std::string extension, uint32_t fileType)
+    : CABCExportFileFormat(kPureRates, kPureDepths, true, false, 36, 0, true),
+      fExtension(std::move(extension)),
+      fFileType(fileType)
+{
+}
+
+std::filesystem::path CABCPureSoundFileFormat::MakePieceDestination(const std::filesystem::path& destination,
+                                                                    int32_t piece, std::string_view extension)
+{
+    const std::u16string number = PieceNumber(piece);
+    std::u16string name = destination.stem().u16string();
+    // The name gives way so that name, space and number fit the limit.
+    const size_t room = kMaximumStemLength - number.size() - 1;
+    if (name.size() > room)
+        name.resize(room);
+    std::u16string fileName = name + u' ' + number;
+    fileName.append(extension.begin(), extension.end());
+    return destination.parent_path() / std::filesystem::path(fileName);
+}
+
+void CABCPureSoundFileFormat::Export(CExporter& exporter, const std::filesystem::path& destination,
+                                     ILengthyProgress& progress)
+{
+    const int32_t count = exporter.GetSliceCount();
+    bool replaceAll = false;
+    for (int32_t piece = 0; piece < count; ++piece) {
+        progress.SetCount(count - piece);
+        const std::filesystem::path file = MakePieceDestination(destination, piece, fExtension);
+        if (!replaceAll && NSDiskKitUtils::FileExists(file))
+            ConfirmReplace(file, replaceAll);
+        ExportPieceReportingFailure(exporter, piece, file, progress);
+    }
+}
+
+void CABCPureSoundFileFormat::ConfirmReplace(const std::filesystem::path& file, bool& replaceAll) const
+{
+    // Buttons: Replace, Replace All, Cancel (counted from the end).
+    const int32_t answer = ShowAlert(kAlertTable, NSAlerts::kReplaceSliceFile, Utf8Name(file));
+    if (answer == kLastButton)
+        throw XUserAbortedExport();
+    if (answer == kSecondLastButton)
+        replaceAll = true;
+}
+
+void CABCPureSoundFileFormat::ExportPieceReportingFailure(CExporter& exporter, int32_t piece,
+                                                          const std::filesystem::path& file,
+                                                          ILengthyProgress& progress)
+{
+    int32_t alert = NSAlerts::kPieceFailed;
+    try {
+        ExportSlice(exporter, piece, file, progress);
+        return;
+    } catch (const XUserAbortedExport&) {
+        throw;
+    } catch (const XAlertAlreadyShown&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        ShowAlert(kAlertTable, NSAlerts::kOutOfMemoryTryAgain);
+        throw XAlertAlreadyShown();
+    } catch (const XDiskFull&) {
+        alert = NSAlerts::kPieceDiskFull;
+    } catch (const XItemBusy&) {
+        alert = NSAlerts::kPieceBusy;
+    } catch (const XCreateFailed&) {
+        alert = NSAlerts::kPieceCreateFailed;
+    } catch (const std::exception&) {
+        alert = NSAlerts::kPieceFailed;
+    } catch (...) {
+        ShowAlert(kAlertTable, NSAlerts::kInternalError);
+        throw XAlertAlreadyShown();
+    }
+    // The pieces written so far stay; the export ends here.
+    ShowAlert(kAlertTable, alert, Utf8Name(file));
+    throw XAlertAlreadyShown();
+}
+
+void CABCPureSoundFileFormat::ExportSlice(CExporter& exporter, int32_t slice,
+                                          const std::filesystem::path& destination, ILengthyProgress& progress)
+{
+    const std::unique_ptr<CABCWaveSample> wave = exporter.RenderPiece(slice);
+    SPieceWriteOptions options;
+    options.fRootKey = fRootKey;
+    options.fBitDepth = fBitDepth;
+    // One sample loops over the loop proper; its ring-out stays outside.
+    if (exporter.IsOneSample())
+        options.fLoopEnd = std::max(exporter.GetLoopLengthAtExportRate(), 1);
+    WriteWave(*wave, options, destination, progress);
+}
+
+void CABCPureSoundFileFormat::WriteWave(const CABCWaveSample& wave, const SPieceWriteOptions& options,
+                                        const std::filesystem::path& destination, ILengthyProgress& progress) const
+{
+    NSDiskKitUtils::CSafeFileWriter writer(destination, fFileType);
+    NSSoundKitGlue::CSoundEncoder encoder(GetSoundKit(), writer.GetMedia(), PieceProperties(wave, options));
+    const int32_t total = wave.GetFrameCount();
+    const int32_t channels = wave.IsStereo() ? 2 : 1;
+    std::vector<float> buffer(static_cast<size_t>(kWriteBlock * channels));
+    for (int32_t done = 0; done < total;) {
+        progress.SetPercent(static_cast<int32_t>(int64_t(done) * 100 / total));
+        if (progress.StopRequested())
+            throw XUserAbortedExport();
+        const int32_t count = std::min(kWriteBlock, total - done);
+        if (channels == 2)
+            wave.GetFloat24Stereo(done, count, buffer.data());
+        else
+            wave.GetFloat24s(done, count, buffer.data(), 1);
+        encoder.WriteFrames(buffer.data(), static_cast<uint32_t>(count));
+        done += count;
+    }
+    encoder.Finish();
+    writer.Commit();
+    progress.SetPercent(100);
+}
+
+CWAVFileFormat::CWAVFileFormat() : CABCPureSoundFileFormat(".wav", NSDiskKitUtils::MakeFourCC("WAVE")) {}
+
+NSSoundKit::ISoundKit& CWAVFileFormat::GetSoundKit() const { return NSRiffSoundGlue::GetKit(); }
+
+CAIFFFileFormat::CAIFFFileFormat() : CABCPureSoundFileFormat(".aif", NSDiskKitUtils::MakeFourCC("AIFF")) {}
+
+NSSoundKit::ISoundKit& CAIFFFileFormat::GetSoundKit() const { return NSFormSoundGlue::GetKit(); }
+
+} // namespace NSZubrik

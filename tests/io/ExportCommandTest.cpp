@@ -1,0 +1,307 @@
+#include <sndfile.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/ZubrikErrors.h"
+#include "document/DocumentTestSupport.h"
+#include "document/Exporter.h"
+#include "document/ZubrikDocument.h"
+#include "io/ExportCommand.h"
+#include "io/ExportFileFormat.h"
+#include "support/TestSupport.h"
+
+using namespace NSZubrik;
+using namespace NSDocumentTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// What the fake formats were asked to write.
+struct SRecord {
+    int exports = 0;
+    bool stereo = true;
+    int32_t rate = 0;
+};
+
+// A format of any shape that records what it was asked to write.
+class CFakeFormat : public CABCExportFileFormat {
+public:
+    CFakeFormat(std::vector<int32_t> rates, bool stereo, bool hasKeyRange, int32_t maxSlices)
+        : CABCExportFileFormat(std::move(rates), {16, 24}, stereo, hasKeyRange, 36, maxSlices, true)
+    {
+    }
+    void Export(CExporter& exporter, const fs::path&, ILengthyProgress&) override
+    {
+        ++record->exports;
+        record->stereo = exporter.IsStereo();
+        record->rate = exporter.GetSampleRate();
+        if (failure)
+            failure();
+    }
+    SRecord* record = nullptr;
+    std::function<void()> failure;
+};
+
+struct CFileDialog : IExportFileDialog {
+    std::optional<SExportFileChoice> answer;
+    int asked = 0;
+    std::string lastType;
+    std::optional<SExportFileChoice> AskForFile(const std::u16string&, const std::vector<SExportFileType>&,
+                                                const std::string& last) override
+    {
+        ++asked;
+        lastType = last;
+        return answer;
+    }
+};
+
+struct CSettingsDialog : IExportSettingsDialog {
+    bool accept = true;
+    std::optional<int32_t> pickRate;
+    std::optional<bool> pickMidi;
+    CExportSettingsDialogData offered;
+    bool Run(CExportSettingsDialogData& data) override
+    {
+        offered = data;
+        if (pickRate)
+            data.fSampleRate = *pickRate;
+        if (pickMidi)
+            data.fExportMidiFile = *pickMidi;
+        return accept;
+    }
+};
+
+class ExportCommand : public DocumentFixture {
+protected:
+    void SetUp() override
+    {
+        DocumentFixture::SetUp();
+        fExport.fileDialog = &fFiles;
+        fExport.settingsDialog = &fSettings;
+        fExport.preferences = &fPrefs;
+        fExport.formatFactory = [this](std::string_view) {
+            auto format = std::make_unique<CFakeFormat>(fRates, fStereo, fKeyRange, 92);
+            format->record = &fRecord;
+            format->failure = fFailure;
+            return format;
+        };
+        fExport.midiExport = [this](const CExporter&, const fs::path& f) { fMidiFiles.push_back(f); };
+        fExport.midiExportBeside = [this](const CExporter&, const CABCExportFileFormat&, const fs::path& f) {
+            fMidiFiles.push_back(f);
+        };
+        fFiles.answer = SExportFileChoice{fs::path(fFolder) / "Beat.wav", ".wav;.wave"};
+    }
+    CZubrikDocument& MakeLoop(int32_t hits, bool stereo)
+    {
+        CZubrikDocument& document = Make(DrumLoop(4410 * hits, hits, stereo));
+        document.SetBars(1);
+        document.ToggleExportAsOneSample();  // one piece per slice
+        return document;
+    }
+
+    std::string fFolder = NSTestSupport::TemporaryFolder();
+    CFileDialog fFiles;
+    CSettingsDialog fSettings;
+    CExportPreferencesInMemory fPrefs;
+    CExportServices fExport;
+    std::vector<int32_t> fRates = {44100, 48000};
+    bool fStereo = true;
+    bool fKeyRange = false;
+    std::function<void()> fFailure;
+    SRecord fRecord;
+    std::vector<fs::path> fMidiFiles;
+};
+
+} // namespace
+
+TEST(ExportSettings, RememberedValuesFallBackToTheFormatsLists)
+{
+    CFakeFormat format({44100, 48000}, true, false, 0);
+    CSettingsDialog dialog;
+    EXPECT_EQ(format.GetSampleRate(), 44100);
+    format.SetRememberedSettings(96000, 24, true);
+    ASSERT_TRUE(format.EditSettings(dialog));
+    EXPECT_EQ(dialog.offered.fSampleRate, 44100);
+    EXPECT_EQ(dialog.offered.fBitDepth, 24);
+    EXPECT_TRUE(dialog.offered.fExportMidiFile);
+    EXPECT_EQ(dialog.offered.fSampleRates, (std::vector<int32_t>{44100, 48000}));
+
+    // A choice outside the list is not trusted; a cancel keeps the old one.
+    dialog.pickRate = 12345;
+    ASSERT_TRUE(format.EditSettings(dialog));
+    EXPECT_EQ(format.GetSampleRate(), 44100);
+    dialog.pickRate = 48000;
+    dialog.accept = false;
+    EXPECT_FALSE(format.EditSettings(dialog));
+    EXPECT_EQ(format.GetSampleRate(), 44100);
+
+    EXPECT_THROW(CreateExportFileFormat(".xyz"), XInvariantCorrupt);
+    EXPECT_EQ(CreateExportFileFormat(".wav;.wave")->GetSampleRates().front(), 11025);
+    EXPECT_EQ(FirstExtension(".aif;.aiff"), ".aif");
+
+    // Every type the save dialog offers can be exported.
+    const std::vector<SExportFileType>& types = GetExportFileTypes();
+    ASSERT_EQ(types.size(), 7u);
+    EXPECT_EQ(types.front().fName, u"WAVE File");
+    EXPECT_EQ(types.back().fExtensionList, ".mid;.midi");
+    for (const SExportFileType& type : types) {
+        if (type.fExtensionList != ".mid;.midi") {
+            EXPECT_NO_THROW(CreateExportFileFormat(type.fExtensionList)) << type.fExtensionList;
+        }
+    }
+}
+
+TEST_F(ExportCommand, NoLengthNoSoundAndCancelledDialogsStopEarly)
+{
+    // No loop length, question cancelled: nothing else happens.
+    Make(DrumLoop(44100, 8));
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
+    EXPECT_EQ(fBars.asked, 1);
+    EXPECT_EQ(fFiles.asked, 0);
+
+    // Every slice muted: alert 2202 and no save dialog.
+    fBars.answer = 1;
+    fDocument->SelectAll();
+    fDocument->MuteSlices(Shown().front());
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kNothingToExport);
+    ASSERT_EQ(fAlerts.messages.size(), 1u);
+    EXPECT_NE(fAlerts.messages[0].find("no sounding slices between the left and right locators"), std::string::npos);
+    EXPECT_EQ(fFiles.asked, 0);
+
+    // Cancelling the save dialog or the settings ends quietly.
+    fAlerts.messages.clear();
+    MakeLoop(8, false);
+    fFiles.answer.reset();
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
+    fFiles.answer = SExportFileChoice{fs::path(fFolder) / "Beat.wav", ".wav;.wave"};
+    fSettings.accept = false;
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
+    EXPECT_EQ(fRecord.exports, 0);
+    EXPECT_TRUE(fAlerts.messages.empty());
+}
+
+TEST_F(ExportCommand, TooManySlicesAsksAndCancelStops)
+{
+    fKeyRange = true;
+    MakeLoop(100, false);
+    const int32_t count = fDocument->GetExportStatistics().fSliceCount;
+    ASSERT_GT(count, 92);
+    fAlerts.answer = 1;  // OK
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+    ASSERT_EQ(fAlerts.messages.size(), 1u);
+    EXPECT_EQ(fAlerts.messages[0], "You've got " + std::to_string(count) +
+                                       " slices, but a file of this type can only use 92. Would you like to use "
+                                       "the first 92 slices?");
+    EXPECT_EQ(fRecord.exports, 1);
+
+    fAlerts.answer = 0;  // Cancel
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
+    EXPECT_EQ(fRecord.exports, 1);
+}
+
+TEST_F(ExportCommand, StereoNoticeShowsWhileItsCounterLasts)
+{
+    fStereo = false;
+    fPrefs.fStereoNoticeCounter = 2;
+    MakeLoop(8, true);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+        EXPECT_FALSE(fRecord.stereo);  // mixed to mono every time
+    }
+    EXPECT_EQ(fAlerts.messages.size(), 2u);
+    EXPECT_EQ(fPrefs.fStereoNoticeCounter, 0);
+
+    // A format with stereo keeps the loop stereo and says nothing.
+    fStereo = true;
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+    EXPECT_TRUE(fRecord.stereo);
+}
+
+TEST_F(ExportCommand, SettingsAreRememberedAndMidiGoesBeside)
+{
+    MakeLoop(8, false);
+    fPrefs.fSampleRate = 96000;
+    fSettings.pickMidi = true;
+    ASSERT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+    EXPECT_EQ(fSettings.offered.fSampleRate, 44100);
+    EXPECT_EQ(fRecord.rate, 44100);
+    EXPECT_EQ(fPrefs.fSampleRate, 44100);
+    EXPECT_TRUE(fPrefs.fMidiFile);
+    EXPECT_EQ(fPrefs.fFileType, ".wav;.wave");
+    EXPECT_EQ(fMidiFiles, std::vector<fs::path>{fs::path(fFolder) / "Beat.wav"});
+
+    // The next export offers the remembered type and rate.
+    fSettings.pickRate = 48000;
+    fSettings.pickMidi = false;
+    ASSERT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+    EXPECT_EQ(fFiles.lastType, ".wav;.wave");
+    EXPECT_EQ(fRecord.rate, 48000);
+    EXPECT_EQ(fMidiFiles.size(), 1u);
+
+    // The MIDI type goes to the MIDI export alone.
+    fFiles.answer = SExportFileChoice{fs::path(fFolder) / "Beat.mid", ".mid;.midi"};
+    ASSERT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+    EXPECT_EQ(fMidiFiles.back(), fs::path(fFolder) / "Beat.mid");
+    EXPECT_EQ(fPrefs.fFileType, ".mid;.midi");
+}
+
+TEST_F(ExportCommand, FailuresShowOneAlertTitledWithTheFile)
+{
+    MakeLoop(8, false);
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[] { throw XDiskFull(); }, "The disk you try to save to is full."},
+        {[] { throw XFileLocked(); }, "The file is locked or in use by another application."},
+        {[] { throw XCreateFailed(); }, "A new file cannot be created on this disk"},
+        {[] { throw XBadFormat(); }, "The reason for this is unknown."},
+        {[] { throw 42; }, "The reason for this is unknown."},
+    };
+    for (const auto& [failure, text] : cases) {
+        fFailure = failure;
+        fAlerts.messages.clear();
+        EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kFailed);
+        ASSERT_EQ(fAlerts.messages.size(), 1u);
+        EXPECT_EQ(fAlerts.messages[0].rfind("Couldn't export file \"Beat.wav\"!" + text, 0), 0u) << text;
+    }
+    fFailure = [] { throw XUserAbortedExport(); };
+    fAlerts.messages.clear();
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
+    EXPECT_TRUE(fAlerts.messages.empty());
+}
+
+TEST_F(ExportCommand, WaveSlicesEndToEnd)
+{
+    MakeLoop(8, true);
+    fExport.formatFactory = nullptr;
+    fSettings.pickRate = 48000;
+    const int32_t count = fDocument->GetExportStatistics().fSliceCount;
+    ASSERT_GT(count, 1);
+    ASSERT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
+    for (int32_t i = 1; i <= count; ++i) {
+        const fs::path file = fs::path(fFolder) / ("Beat 00" + std::to_string(i) + ".wav");
+        SF_INFO info{};
+        SNDFILE* sound = sf_open(file.c_str(), SFM_READ, &info);
+        ASSERT_NE(sound, nullptr) << file;
+        EXPECT_EQ(info.samplerate, 48000);
+        EXPECT_EQ(info.channels, 2);
+        sf_close(sound);
+    }
+    EXPECT_FALSE(fs::exists(fs::path(fFolder) / ("Beat 00" + std::to_string(count + 1) + ".wav")));
+}
+
+TEST_F(ExportCommand, MixmanRefusesOtherSignaturesInPlaceOfItsSettings)
+{
+    fExport.formatFactory = nullptr;
+    fPrefs.fStereoNoticeCounter = 5;
+    CZubrikDocument& document = MakeLoop(6, true);
+    document.SetTimeSignature(3, 4);
+    fFiles.answer = SExportFileChoice{fs::path(fFolder) / "Beat.trk", ".trk"};
+    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
+    // The stereo notice, then the check where the settings would be asked;
+    // no progress starts and nothing is written.
+    ASSERT_EQ(fAlerts.messages.size(), 2u);
+    EXPECT_NE(fAlerts.messages[1].find("Time signature is not 4/4!"), std::string::npos);
+    EXPECT_EQ(fPrefs.fStereoNoticeCounter, 4);
+    EXPECT_TRUE(fs::is_empty(fFolder));
+}

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/Alert.h"
+#include "io/Preferences.h"
+#include "support/TestSupport.h"
+
+using namespace NSZubrik;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CAlerts : IAlertPresenter {
+    std::vector<std::string> shown;
+    size_t Show(NSTextPackage::EAlertKind, const std::string& title, const std::string& message,
+                const std::vector<std::string>&) override
+    {
+        shown.push_back(title + "|" + message);
+        return 0;
+    }
+};
+
+struct CCountingListener : IPreferencesListener {
+    int calls = 0;
+    void PreferencesChanged() override { ++calls; }
+};
+
+std::vector<uint8_t> Bytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Store(const fs::path& file, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The offset of the first data byte of a chunk.
+size_t ChunkData(const std::vector<uint8_t>& bytes, const char* id)
+{
+    const auto at = std::search(bytes.begin(), bytes.end(), id, id + 4);
+    EXPECT_NE(at, bytes.end()) << id;
+    return size_t(at - bytes.begin()) + 8;
+}
+
+class PreferencesFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fPrevious = SetAlertPresenter(&fAlerts);
+        fPreferences.SetFileLocation(fFile);
+    }
+    void TearDown() override { SetAlertPresenter(fPrevious); }
+
+    // Writes the file with some values away from the standard ones.
+    void WriteChanged()
+    {
+        CZubrikPreferences changed;
+        changed.SetFileLocation(fFile);
+        changed.SetDisplayStyle(1);
+        changed.SetPositionUnit(1);
+        changed.SetContrast(100);
+        changed.SetNoRingOut(true);
+        changed.SetScrollDuringPlayback(false);
+        changed.SetExportSampleRate(48000);
+        changed.SetExportBitDepth(24);
+        changed.SetExportMidiFile(true);
+        changed.SetExportFileType(".akp");
+        changed.SetConversionMode(0);
+        changed.SetNoticeCounter(ENotice::kStereoExport, 3);
+        changed.SetAudioSettings({1, 2, 3, 250});
+        CRecentlyUsedDocuments recent;
+        recent.Add("/loops/a.zx2", u"a.zx2");
+        recent.Add("/loops/b.zx2", u"b\u00e9.zx2");
+        changed.Write(recent);
+        fWritten = changed.GetValues();
+    }
+    // Reads the file into fresh preferences; answers whether it was read.
+    bool ReadBack()
+    {
+        fPreferences.SetValues(SPreferenceValues());
+        fRecent = CRecentlyUsedDocuments();
+        return fPreferences.Read(fRecent);
+    }
+    void ExpectStandardAfterAlert(const std::string& message)
+    {
+        EXPECT_FALSE(ReadBack());
+        EXPECT_EQ(fPreferences.GetValues(), SPreferenceValues());
+        EXPECT_TRUE(fRecent.GetEntries().empty());
+        ASSERT_EQ(fAlerts.shown.size(), 1u);
+        EXPECT_EQ(fAlerts.shown[0], "Couldn't read Preferences file!|" + message);
+        fAlerts.shown.clear();
+    }
+
+    CAlerts fAlerts;
+    IAlertPresenter* fPrevious = nullptr;
+    fs::path fFile = fs::path(NSTestSupport::TemporaryFolder()) / "Zubrik Preferences File.prf";
+    CZubrikPreferences fPreferences;
+    CRecentlyUsedDocuments fRecent;
+    SPreferenceValues fWritten;
+};
+
+} // namespace
+
+TEST(Preferences, StandardValuesListenersAndNotices)
+{
+    CZubrikPreferences preferences;
+    EXPECT_EQ(preferences.GetDisplayStyle(), 2);
+    EXPECT_EQ(preferences.GetWaveformColor(), (TColor{0x8D, 0xA5, 0xFE}));
+    EXPECT_EQ(preferences.GetContrast(), 49);
+    EXPECT_TRUE(preferences.GetScrollDuringPlayback());
+    EXPECT_TRUE(preferences.GetAutoPlay());
+    EXPECT_FALSE(preferences.HasNoRingOut());
+    EXPECT_EQ(preferences.GetExportFileType(), ".mid;.midi");
+    EXPECT_EQ(preferences.GetExportSampleRate(), 44100);
+    EXPECT_EQ(preferences.GetConversionMode(), 2);
+    EXPECT_EQ(preferences.GetEffectsNoteCounter(), 5);
+
+    CCountingListener listener;
+    preferences.AddListener(&listener);
+    preferences.SetContrast(49);  // unchanged: nobody is told
+    preferences.SetContrast(50);
+    EXPECT_EQ(listener.calls, 1);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(preferences.TakeNotice(ENotice::kOldLoopFile));
+    EXPECT_FALSE(preferences.TakeNotice(ENotice::kOldLoopFile));
+    EXPECT_EQ(listener.calls, 6);
+    preferences.RemoveListener(&listener);
+    preferences.SetContrast(1);
+    EXPECT_EQ(listener.calls, 6);
+}
+
+TEST_F(PreferencesFile, RoundTripAndLayout)
+{
+    WriteChanged();
+    EXPECT_TRUE(fAlerts.shown.empty());
+    ASSERT_TRUE(ReadBack());
+    EXPECT_TRUE(fAlerts.shown.empty());
+    EXPECT_EQ(fPreferences.GetValues(), fWritten);
+    EXPECT_EQ(fPreferences.GetExportSampleRate(), 48000);
+    EXPECT_EQ(fPreferences.GetExportBitDepth(), 24);
+    EXPECT_TRUE(fPreferences.GetExportMidiFile());
+    ASSERT_EQ(fRecent.GetEntries().size(), 2u);
+    EXPECT_EQ(fRecent.GetEntries()[0].fFile, "/loops/b.zx2");
+    EXPECT_EQ(fRecent.GetEntries()[0].fName, u"b_.zx2");  // not 8-bit text
+    EXPECT_EQ(fRecent.GetEntries()[1].fFile, "/loops/a.zx2");
+
+    const std::vector<uint8_t> bytes = Bytes(fFile);
+    ASSERT_GT(bytes.size(), 12u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "FORM");
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 12), "PREF");
+    const size_t head = ChunkData(bytes, "HEAD");
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + long(head), bytes.begin() + long(head) + 9),
+              (std::vector<uint8_t>{0x76, 0x0B, 0x1E, 0xED, 0xBC, 2, 0, 0, 0}));
+    const size_t general = ChunkData(bytes, "GNRL");
+    EXPECT_EQ(bytes[general], 33);      // "3D"
+    EXPECT_EQ(bytes[general + 1], 23);  // "Samples"
+    const size_t colors = ChunkData(bytes, "PCOL");
+    EXPECT_EQ(bytes[colors] * 256 + bytes[colors + 1], 16);
+}
+
+TEST_F(PreferencesFile, MissingFileOtherVersionAndCorruptValues)
+{
+    // No file: standard settings and no alert.
+    EXPECT_FALSE(ReadBack());
+    EXPECT_TRUE(fAlerts.shown.empty());
+
+    WriteChanged();
+    const std::vector<uint8_t> good = Bytes(fFile);
+
+    std::vector<uint8_t> bytes = good;
+    bytes[ChunkData(good, "HEAD") + 5] = 1;  // version 1.0.0
+    Store(fFile, bytes);
+    ExpectStandardAfterAlert("The file was created by a different version of Zubrik. Reverting to standard settings.");
+
+    // The export sample rate sits after the flags, counters and the type
+    // text ".akp": 1 + 1 + 3 + 1 + 11 + 16 + 4 + 4 bytes in.
+    bytes = good;
+    const size_t rate = ChunkData(good, "GNRL") + 41;
+    ASSERT_EQ(bytes[rate + 2] * 256 + bytes[rate + 3], 48000);
+    bytes[rate + 2] = 0x1F;  // 8000 Hz
+    bytes[rate + 3] = 0x40;
+    Store(fFile, bytes);
+    ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
+
+    bytes = good;
+    bytes[ChunkData(good, "GNRL")] = 35;  // no such display style
+    Store(fFile, bytes);
+    ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
+
+    bytes = good;
+    bytes.resize(bytes.size() - 7);  // cut off in the middle
+    Store(fFile, bytes);
+    ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
+}
+
+TEST_F(PreferencesFile, OptionalAndRequiredChunks)
+{
+    WriteChanged();
+    const std::vector<uint8_t> good = Bytes(fFile);
+    auto renamed = [&](const char* id) {
+        std::vector<uint8_t> bytes = good;
+        bytes[ChunkData(good, id) - 8] = 'X';
+        Store(fFile, bytes);
+    };
+    renamed("AUDI");
+    ASSERT_TRUE(ReadBack());
+    EXPECT_TRUE(fPreferences.GetAudioSettings().empty());
+    EXPECT_EQ(fPreferences.GetExportSampleRate(), 48000);
+
+    renamed("RECD");
+    ASSERT_TRUE(ReadBack());
+    EXPECT_TRUE(fRecent.GetEntries().empty());
+    EXPECT_TRUE(fAlerts.shown.empty());
+
+    renamed("PCOL");
+    ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
+}
+
+TEST_F(PreferencesFile, WriteFailureShowsAnAlert)
+{
+    fPreferences.SetFileLocation(fFile.parent_path() / "missing" / "prefs.prf");
+    fPreferences.Write(fRecent);
+    ASSERT_EQ(fAlerts.shown.size(), 1u);
+    EXPECT_EQ(fAlerts.shown[0].rfind("Couldn't write Preferences file!|", 0), 0u);
+    EXPECT_FALSE(fs::exists(fFile.parent_path() / "missing"));
+}
