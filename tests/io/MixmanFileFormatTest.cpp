@@ -1,0 +1,223 @@
+#include "SamplerExportFixture.h"
+
+#include <bit>
+#include <cstring>
+
+#include "io/MixmanFileFormat.h"
+#include "io/MixmanTrackFile.h"
+
+using namespace NSSamplerExportTest;
+
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+
+struct SNote {
+    uint32_t time;
+    uint8_t status, key, velocity;
+};
+
+// The note block: absolute times as variable-length numbers, full status.
+std::vector<SNote> Notes(const TBytes& b, size_t from, size_t size)
+{
+    std::vector<SNote> notes;
+    for (size_t at = from; at < from + size;) {
+        uint32_t time = 0;
+        while (b[at] & 0x80)
+            time = time << 7 | (b[at++] & 0x7F);
+        time = time << 7 | b[at++];
+        notes.push_back({time, b[at], b[at + 1], b[at + 2]});
+        at += 3;
+    }
+    return notes;
+}
+
+struct STrack {
+    TBytes b;
+    double tempo = 0;
+    std::vector<SNote> notes;
+    uint32_t loopTicks = 0;
+    std::string name;
+    size_t slices = 0; // offset of the first slice record
+};
+
+STrack ParseTrack(const std::filesystem::path& file)
+{
+    STrack t;
+    t.b = ReadAll(file);
+    const TBytes& b = t.b;
+    EXPECT_EQ(LE16(b, 0), 8);
+    std::memcpy(&t.tempo, b.data() + 8, 8);
+    EXPECT_EQ(LE16(b, 18), 44100);
+    EXPECT_EQ(LE32(b, 32), 1u) << "third flag";
+    EXPECT_EQ(b[80 + 14], 0xE0);
+    const uint32_t events = BE32(b, 123);
+    EXPECT_EQ(LE32(b, 113), events + 4);
+    t.notes = Notes(b, 127, events);
+    const size_t after = 127 + events;
+    EXPECT_EQ(LE16(b, after), 0x0100);
+    t.loopTicks = LE32(b, after + 2);
+    EXPECT_EQ(TBytes(b.begin() + std::ptrdiff_t(after + 6), b.begin() + std::ptrdiff_t(after + 11)),
+              (TBytes{1, 0, 0, 1, 1}));
+    const size_t description = after + 11;
+    t.name = Text(b, description + 1, b[description]);
+    const size_t floats = description + 1 + b[description] + 10 + 16 + 32;
+    EXPECT_EQ(std::bit_cast<double>(uint64_t(LE32(b, floats)) | uint64_t(LE32(b, floats + 4)) << 32), 1.0);
+    const size_t list = floats + 256 * 8 + 48;
+    EXPECT_EQ(LE16(b, list), 2);
+    EXPECT_EQ(Text(b, list + 10, 7), "CSample");
+    t.slices = list + 17;
+    return t;
+}
+
+// Walks the slice records: checks each one's fixed parts and embedded WAVE
+// header and answers the sample byte lengths.
+std::vector<uint32_t> SliceLengths(const STrack& t, size_t count)
+{
+    const TBytes& b = t.b;
+    std::vector<uint32_t> lengths;
+    size_t at = t.slices;
+    for (size_t k = 0; k < count; ++k) {
+        if (k > 0) {
+            EXPECT_EQ(LE16(b, at), 0x8001);
+            at += 2;
+        }
+        const uint32_t bytes = LE32(b, at) - 1644;
+        EXPECT_EQ(LE16(b, at + 4), 44100);
+        EXPECT_EQ(b[at + 15], k) << "key";
+        EXPECT_EQ(b[at + 16], k) << "key";
+        EXPECT_EQ(b[at + 24], 0x3C);
+        EXPECT_EQ(Text(b, at + 30, 80), "TFW");
+        EXPECT_EQ(Text(b, at + 110, 80), "TFW");
+        const size_t info = at + 190;
+        EXPECT_EQ(LE32(b, info + 16), bytes);
+        EXPECT_EQ(LE32(b, info + 56), 44100u);
+        const size_t wave = info + 256;
+        EXPECT_EQ(Text(b, wave, 4), "RIFF");
+        EXPECT_EQ(LE32(b, wave + 4), bytes + 36);
+        EXPECT_EQ(LE16(b, wave + 22), 1) << "mono";
+        EXPECT_EQ(LE32(b, wave + 24), 44100u);
+        EXPECT_EQ(LE16(b, wave + 34), 16);
+        EXPECT_EQ(LE32(b, wave + 40), bytes);
+        lengths.push_back(bytes);
+        at = wave + 44 + bytes + 1344;
+    }
+    EXPECT_EQ(b[at], 0) << "empty trailing text";
+    EXPECT_EQ(at + 1, b.size());
+    return lengths;
+}
+
+} // namespace
+
+TEST(MixmanFileFormat, OnlyFourFourLoopsAreExported)
+{
+    CSlicedLoop loop(4, false);
+    loop.sequencer->SetSignature(3, 4);
+    auto exporter = loop.Exporter();
+    const std::filesystem::path file = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "Waltz.trk";
+    CAlerts alerts;
+    CMixmanFileFormat format;
+    EXPECT_FALSE(format.OffersMidiFile());
+    CProgress progress;
+    // Not told the signature beforehand, the export itself refuses.
+    EXPECT_THROW(format.Export(*exporter, file, progress), XUserAbortedExport);
+    format.SetTimeSignature(3, 4);
+    struct CNoDialog : IExportSettingsDialog {
+        bool Run(CExportSettingsDialogData&) override
+        {
+            ADD_FAILURE() << "Mixman asks no settings";
+            return false;
+        }
+    } dialog;
+    EXPECT_FALSE(format.EditSettings(dialog));
+    ASSERT_EQ(alerts.presenter.messages.size(), 2u);
+    for (const std::string& message : alerts.presenter.messages)
+        EXPECT_NE(message.find("Time signature is not 4/4!"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    format.SetTimeSignature(4, 4);
+    EXPECT_TRUE(format.EditSettings(dialog));
+    EXPECT_EQ(format.GetSampleRate(), 44100);
+}
+
+TEST(MixmanFileFormat, FourBarsAtOneHundredBeatsPerMinute)
+{
+    // 4 bars of 4/4 at 100 BPM last 9.6 s: eight stereo slices of 1.2 s.
+    CSlicedLoop loop(8, true, 52920);
+    loop.sequencer->SetBars(4);
+    loop.sequencer->SetPreviewTempo(100000);
+    auto exporter = loop.Exporter();
+    const std::filesystem::path file = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "Beat.trk";
+    CMixmanFileFormat format;
+    CProgress progress;
+    format.Export(*exporter, file, progress);
+
+    const STrack t = ParseTrack(file);
+    EXPECT_EQ(t.tempo, 100.0);
+    EXPECT_EQ(t.loopTicks, 7680u);
+    EXPECT_EQ(t.name, "Beat");
+    EXPECT_EQ(t.b[t.slices - 15], 8) << "slice count";
+    ASSERT_EQ(t.notes.size(), 16u);
+    for (int32_t k = 0; k < 8; ++k) {
+        const CExporter::SPiecePosition p = exporter->GetSlicePosition(k);
+        const int64_t next = k < 7 ? exporter->GetSlicePosition(k + 1).fStartTick : exporter->GetLengthInTicks();
+        const SNote on = t.notes[size_t(2 * k)], off = t.notes[size_t(2 * k + 1)];
+        EXPECT_EQ(on.time, p.fStartTick * 480 / 15360);
+        EXPECT_EQ(on.status, 0x90);
+        EXPECT_EQ(on.key, k);
+        EXPECT_EQ(on.velocity, 127);
+        EXPECT_EQ(off.time, std::min(p.fEndTick, next) * 480 / 15360);
+        EXPECT_EQ(off.status, 0x80) << "note-offs are written as such";
+        EXPECT_EQ(off.key, k);
+        EXPECT_EQ(off.velocity, 100);
+    }
+    EXPECT_EQ(t.notes[2].time, 960u) << "the second slice starts on beat 3";
+
+    // The stereo loop is mixed to mono; the header total counts every slice.
+    const std::vector<uint32_t> lengths = SliceLengths(t, 8);
+    EXPECT_FALSE(exporter->IsStereo());
+    uint32_t total = 0;
+    for (int32_t k = 0; k < 8; ++k) {
+        EXPECT_EQ(lengths[size_t(k)], uint32_t(exporter->GetSlicePosition(k).fLength) * 2);
+        total += lengths[size_t(k)] + 8192;
+    }
+    EXPECT_EQ(LE32(t.b, 2), total);
+    ExpectTypeCode(file, ".TRK");
+}
+
+TEST(MixmanFileFormat, SlicesBeyondTheLastKeyAreLeftOut)
+{
+    CSlicedLoop loop(129, false, 441);
+    auto exporter = loop.Exporter();
+    const std::filesystem::path file = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "Many.trk";
+    CMixmanFileFormat format;
+    CProgress progress;
+    format.Export(*exporter, file, progress);
+    const STrack t = ParseTrack(file);
+    EXPECT_EQ(t.b[t.slices - 15], 128);
+    ASSERT_EQ(t.notes.size(), 256u);
+    EXPECT_EQ(t.notes.back().key, 127);
+    SliceLengths(t, 128);
+}
+
+TEST(MixmanFileFormat, NoteEventsAreReencodedWithAbsoluteTimes)
+{
+    const TBytes track{0x00, 0x90, 0x3C, 0x7F,            // note-on at 0
+                       0x60, 0x3C, 0x00,                  // running status, velocity 0, at 96
+                       0x81, 0x00, 0xFF, 0x03, 0x02, 'a', 'b', // track name at 224: dropped
+                       0x00, 0xC0, 0x05,                  // program change at 224
+                       0x00, 0xFF, 0x2F, 0x00};
+    EXPECT_EQ(ReencodeMixmanEvents(track),
+              (TBytes{0x00, 0x90, 0x3C, 0x7F, 0x60, 0x80, 0x3C, 0x64, 0x81, 0x60, 0xC0, 0x05}));
+
+    const std::vector<TBytes> broken{
+        {0x00, 0xF0, 0x01, 0xF7},             // system exclusive
+        {0x00, 0x3C, 0x7F},                   // data without any status
+        {0x00, 0x90, 0x3C},                   // truncated event
+        {0x00, 0x90, 0x3C, 0x90},             // a status where data belongs
+        {0x00, 0xFF, 0x03, 0x05, 'a'},        // meta event longer than the track
+        {0x80, 0x80, 0x80, 0x80, 0x80, 0x00}, // delta of six bytes
+        {0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x7F, 0x01, 0x90, 0x3C, 0x00}, // past 4-byte times
+    };
+    for (const TBytes& bytes : broken)
+        EXPECT_THROW(ReencodeMixmanEvents(bytes), XBadFormat) << testing::PrintToString(bytes);
+}
