@@ -1,0 +1,233 @@
+#include "cli/CliWaveFiles.h"
+
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <cstring>
+
+#include "app/ZubrikErrors.h"
+#include "audiodata/WaveSample.h"
+#include "document/LengthyOperation.h"
+#include "platform/DiskKitUtils.h"
+#include "platform/SoundKitGlue.h"
+
+namespace NSZubrikCli {
+
+using namespace NSZubrik;
+
+namespace {
+
+constexpr int32_t kBlockFrames = 2048;
+// Full scale of the sound libraries' float samples.
+constexpr float kLibraryScale = 8388608.0f;
+
+std::string LowerExtension(const std::filesystem::path& file)
+{
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+void PutU16(std::vector<uint8_t>& out, uint32_t value)
+{
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+void PutU32(std::vector<uint8_t>& out, uint32_t value)
+{
+    PutU16(out, value & 0xFFFF);
+    PutU16(out, value >> 16);
+}
+
+// Little-endian bytes of a float sample, written in place.
+inline void StoreFloat(uint8_t* at, float value)
+{
+    const auto bits = std::bit_cast<uint32_t>(value);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &bits, 4);
+    } else {
+        for (int i = 0; i < 4; ++i)
+            at[i] = uint8_t(bits >> (8 * i));
+    }
+}
+
+void PutTag(std::vector<uint8_t>& out, const char (&tag)[5])
+{
+    out.insert(out.end(), tag, tag + 4);
+}
+
+// The header of a WAVE file of 32-bit float frames (format tag 3, with the
+// "fact" chunk that non-PCM data carries).
+std::vector<uint8_t> FloatWaveHeader(int32_t sampleRate, int32_t channels, int32_t frameCount)
+{
+    const uint32_t dataBytes = uint32_t(frameCount) * uint32_t(channels) * 4;
+    std::vector<uint8_t> header;
+    PutTag(header, "RIFF");
+    PutU32(header, 4 + (8 + 18) + (8 + 4) + 8 + dataBytes);
+    PutTag(header, "WAVE");
+    PutTag(header, "fmt ");
+    PutU32(header, 18);
+    PutU16(header, 3);
+    PutU16(header, uint32_t(channels));
+    PutU32(header, uint32_t(sampleRate));
+    PutU32(header, uint32_t(sampleRate) * uint32_t(channels) * 4);
+    PutU16(header, uint32_t(channels) * 4);
+    PutU16(header, 32);
+    PutU16(header, 0);
+    PutTag(header, "fact");
+    PutU32(header, 4);
+    PutU32(header, uint32_t(frameCount));
+    PutTag(header, "data");
+    PutU32(header, dataBytes);
+    return header;
+}
+
+} // namespace
+
+ESoundFileKind KindOfOutput(const std::filesystem::path& file)
+{
+    const std::string extension = LowerExtension(file);
+    if (extension == ".wav" || extension == ".wave")
+        return ESoundFileKind::kWave;
+    if (extension == ".aif" || extension == ".aiff")
+        return ESoundFileKind::kAiff;
+    if (extension == ".zx2")
+        return ESoundFileKind::kLoopFile;
+    return ESoundFileKind::kOther;
+}
+
+void WriteWaveSample(const CABCWaveSample& wave, const std::filesystem::path& file, ESoundFileKind kind,
+                     ILengthyProgress& progress)
+{
+    const bool riff = kind == ESoundFileKind::kWave;
+    NSSoundKit::ISoundKit& kit = riff ? static_cast<NSSoundKit::ISoundKit&>(NSRiffSoundGlue::GetKit())
+                                      : static_cast<NSSoundKit::ISoundKit&>(NSFormSoundGlue::GetKit());
+    const int32_t channels = wave.IsStereo() ? 2 : 1;
+    const int32_t frames = wave.GetFrameCount();
+    NSSoundKit::SProperties properties;
+    properties.channels = uint16_t(channels);
+    properties.bits = wave.GetBitDepth() > 16 ? 24 : 16;
+    properties.sampleRate = uint32_t(wave.GetSampleRate());
+    properties.frames = uint32_t(frames);
+    // The locators travel as the sound's main loop, which the sound-file
+    // reader takes back as the locators.
+    properties.loopKind = NSSoundKit::kLoopSustain;
+    properties.loopPlay = NSSoundKit::kLoopPlayForward;
+    properties.loopStart = wave.GetLoopStart();
+    properties.loopEnd = wave.GetLoopEnd();
+
+    NSDiskKitUtils::CSafeFileWriter writer(file, NSDiskKitUtils::MakeFourCC(riff ? "WAVE" : "AIFF"));
+    NSSoundKitGlue::CSoundEncoder encoder(kit, writer.GetMedia(), properties);
+    std::vector<float> first(kBlockFrames), second(kBlockFrames), interleaved(size_t(kBlockFrames) * 2);
+    for (int32_t done = 0; done < frames;) {
+        progress.SetCount(frames - done);
+        progress.SetPercent(int32_t(int64_t(done) * 100 / frames));
+        if (progress.StopRequested())
+            throw XUserPressedStop();
+        const int32_t count = std::min(kBlockFrames, frames - done);
+        // The 24-bit view holds every stored value exactly, at the
+        // libraries' own full scale.
+        wave.GetFloat24s(done, count, first.data(), 1);
+        if (channels == 2) {
+            wave.GetFloat24s(done, count, second.data(), 2);
+            for (int32_t i = 0; i < count; ++i) {
+                interleaved[size_t(2 * i)] = first[size_t(i)];
+                interleaved[size_t(2 * i + 1)] = second[size_t(i)];
+            }
+            encoder.WriteFrames(interleaved.data(), uint32_t(count));
+        } else {
+            encoder.WriteFrames(first.data(), uint32_t(count));
+        }
+        done += count;
+    }
+    encoder.Finish();
+    writer.Commit();
+    progress.SetPercent(100);
+}
+
+// ------------------------------------------------------------------ rendered
+
+struct CRenderedWaveWriter::SState {
+    SState(const std::filesystem::path& file, int32_t rate, bool stereo, int32_t bits, int32_t frames)
+        : fWriter(file, NSDiskKitUtils::MakeFourCC("WAVE")), fChannels(stereo ? 2 : 1), fBits(bits)
+    {
+        if (bits == kFloatBits) {
+            fBytes = FloatWaveHeader(rate, fChannels, frames);
+            return;
+        }
+        NSSoundKit::SProperties properties;
+        properties.channels = uint16_t(fChannels);
+        properties.bits = bits;
+        properties.sampleRate = uint32_t(rate);
+        properties.frames = uint32_t(frames);
+        fEncoder = std::make_unique<NSSoundKitGlue::CSoundEncoder>(NSRiffSoundGlue::GetKit(), fWriter.GetMedia(),
+                                                                   properties);
+    }
+
+    void FlushBytes()
+    {
+        NSTambor::CMedia& media = fWriter.GetMedia();
+        media.WriteAt(media.GetSize(), int32_t(fBytes.size()), fBytes.data());
+        fBytes.clear();
+    }
+
+    NSDiskKitUtils::CSafeFileWriter fWriter;
+    std::unique_ptr<NSSoundKitGlue::CSoundEncoder> fEncoder;
+    int32_t fChannels;
+    int32_t fBits;
+    std::vector<uint8_t> fBytes;
+    std::vector<float> fScratch;
+};
+
+CRenderedWaveWriter::CRenderedWaveWriter(const std::filesystem::path& file, int32_t sampleRate, bool stereo,
+                                         int32_t bits, int32_t frameCount)
+    : fState(std::make_unique<SState>(file, sampleRate, stereo, bits, frameCount))
+{
+}
+
+CRenderedWaveWriter::~CRenderedWaveWriter() = default;
+
+void CRenderedWaveWriter::Write(const float* left, const float* right, int32_t count)
+{
+    SState& s = *fState;
+    if (s.fBits == kFloatBits) {
+        // Unclipped: the float output exactly as rendered.
+        const size_t start = s.fBytes.size();
+        s.fBytes.resize(start + size_t(count) * size_t(s.fChannels) * 4);
+        uint8_t* at = s.fBytes.data() + start;
+        for (int32_t i = 0; i < count; ++i) {
+            StoreFloat(at, left[i]);
+            at += 4;
+            if (s.fChannels == 2) {
+                StoreFloat(at, right[i]);
+                at += 4;
+            }
+        }
+        if (s.fBytes.size() >= (1u << 20))
+            s.FlushBytes();
+        return;
+    }
+    // Clipped to -1 ... 1 as the audio output clips, then at the libraries'
+    // full scale.
+    s.fScratch.resize(size_t(count) * size_t(s.fChannels));
+    for (int32_t i = 0; i < count; ++i) {
+        s.fScratch[size_t(i * s.fChannels)] = std::clamp(left[i], -1.0f, 1.0f) * kLibraryScale;
+        if (s.fChannels == 2)
+            s.fScratch[size_t(i * 2 + 1)] = std::clamp(right[i], -1.0f, 1.0f) * kLibraryScale;
+    }
+    s.fEncoder->WriteFrames(s.fScratch.data(), uint32_t(count));
+}
+
+void CRenderedWaveWriter::Commit()
+{
+    SState& s = *fState;
+    if (s.fEncoder)
+        s.fEncoder->Finish();
+    else
+        s.FlushBytes();
+    s.fWriter.Commit();
+}
+
+} // namespace NSZubrikCli
