@@ -3,11 +3,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD?= build-bench
+TSAN_BUILD ?= build-tsan
 FUZZ_SECONDS ?= 8
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-normal test-asan test-fuzz bench clean demo-loop
+.PHONY: all deps build run test test-normal test-asan test-tsan test-fuzz bench clean demo-loop
 
 all: build
 
@@ -21,7 +22,7 @@ build: deps
 run: build
 	@scripts/run-main $(BUILD)
 
-test: deps test-normal test-asan test-fuzz
+test: deps test-normal test-asan test-tsan test-fuzz
 
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -31,6 +32,13 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# The engine's tests under ThreadSanitizer: the audio thread and the document
+# share the sequencer, and its stress test changes settings while rendering.
+test-tsan: deps
+	cmake $(CMAKE_GEN) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUBRIK_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_engine
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/tests/test_engine
 
 test-fuzz: deps
 	CC=clang-14 CXX=clang++-14 cmake $(CMAKE_GEN) -S . -B $(FUZZ_BUILD) \
@@ -47,4 +55,4 @@ demo-loop:
 	python3 scripts/make-demo-loop examples/demo-loop.wav
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
