@@ -37,6 +37,8 @@ CZubrikLengthyOperation MakeOperation(int32_t textEntry, const CLengthyOperation
 
 // Room for about half the raw sample bytes, which most sounds compress to;
 // the buffer grows when they do not.
+constexpr int32_t kLargeRecord = 1 << 20;
+
 int32_t EstimatedSize(const CABCWaveSample& wave) {
     const int64_t raw = int64_t{wave.GetFrameCount()} * (wave.IsStereo() ? 2 : 1) * (wave.GetBitDepth() / 8);
     return static_cast<int32_t>(std::min<int64_t>(raw / 2 + 64, std::numeric_limits<int32_t>::max() / 2));
@@ -95,9 +97,12 @@ CSavedWaveSample::CSavedWaveSample(const CABCWaveSample& wave, const CLengthyOpe
     writer.End();
     writer.End();
 
-    // Give back what the estimate or the growth left unused.
+    // Give back what the estimate or the growth left unused, but only for
+    // small records: in a large buffer the unused tail was never touched and
+    // takes no memory, while the copy would hold the record twice at the
+    // moment the old and the new sound are both in memory.
     const int32_t size = media->GetSize();
-    if (media->GetCapacity() - size > size / 8)
+    if (size < kLargeRecord && media->GetCapacity() - size > size / 8)
         media = std::make_shared<COwnedMemoryMedia>(size, media->GetBuffer());
     fMedia = std::move(media);
     operation.Finish();
