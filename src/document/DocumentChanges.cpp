@@ -73,9 +73,19 @@ void CWaveSampleChange::Undo() { Exchange(); }
 void CWaveSampleChange::Exchange()
 {
     std::unique_ptr<CABCWaveSample> restored = fSaved->Restore();
-    auto saved = std::make_unique<NSUndoPackage::CSavedWaveSample>(fDocument.GetWaveSample());
-    fDocument.ExchangeWaveSample(std::move(restored), SlicesToSwap());
-    fSaved = std::move(saved);
+    // With its sound back in memory the old record is not needed: letting it
+    // go before the current sound is compressed keeps two sounds and one
+    // record in memory at most. Should anything below fail, the record is
+    // made again from the restored sound and the change stays as it was.
+    fSaved.reset();
+    try {
+        auto saved = std::make_unique<NSUndoPackage::CSavedWaveSample>(fDocument.GetWaveSample());
+        fDocument.ExchangeWaveSample(std::move(restored), SlicesToSwap());
+        fSaved = std::move(saved);
+    } catch (...) {
+        fSaved = std::make_unique<NSUndoPackage::CSavedWaveSample>(*restored);
+        throw;
+    }
 }
 
 CWaveSampleAndSliceSequenceChange::CWaveSampleAndSliceSequenceChange(CZubrikDocument& document,

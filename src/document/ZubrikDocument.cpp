@@ -511,23 +511,27 @@ void CZubrikDocument::SwapSliceSequence(std::unique_ptr<CSliceSequence>& slices)
         fChanged.fParameters = true;
 }
 
-std::unique_ptr<CABCWaveSample> CZubrikDocument::ExchangeWaveSample(std::unique_ptr<CABCWaveSample> wave,
+std::unique_ptr<CABCWaveSample> CZubrikDocument::ExchangeWaveSample(std::unique_ptr<CABCWaveSample>&& wave,
                                                                   std::unique_ptr<CSliceSequence>* slices)
 {
     if (fSequencer.IsPlaying())
         fSequencer.StopAndWait();
+    // Everything that may fail comes before the first change.
+    std::unique_ptr<CSliceSequence> rebound;
+    if (slices == nullptr)
+        rebound = Rebound(*fSlices, *wave);
+    else if (&(*slices)->GetWaveSample() != wave.get())
+        *slices = Rebound(**slices, *wave);
     if (slices != nullptr) {
-        if (&(*slices)->GetWaveSample() != wave.get())
-            *slices = Rebound(**slices, *wave);
         fSlices.swap(*slices);
         fChanged.fSlices = true;
     } else {
-        fSlices = Rebound(*fSlices, *wave);
+        fSlices = std::move(rebound);
     }
     fWaveSample.swap(wave);
     fSequencer.SetWaveSample(*fWaveSample, fSlices.get());
     fChanged.fWaveSample = true;
-    return wave;
+    return std::move(wave);
 }
 
 // ------------------------------------------------------------------ undo

@@ -242,8 +242,9 @@ public:
     // Swaps the document's sequence with the one given.
     void SwapSliceSequence(std::unique_ptr<CSliceSequence>& slices);
     // Takes the new sound (and, when slices is given, swaps the sequences)
-    // and hands the old sound back.
-    std::unique_ptr<CABCWaveSample> ExchangeWaveSample(std::unique_ptr<CABCWaveSample> wave,
+    // and hands the old sound back. A failure leaves the new sound with the
+    // caller and the document as it was.
+    std::unique_ptr<CABCWaveSample> ExchangeWaveSample(std::unique_ptr<CABCWaveSample>&& wave,
                                                        std::unique_ptr<CSliceSequence>* slices);
     // Tells the listeners what changed since the last time.
     void Notify();
