@@ -17,14 +17,13 @@ namespace {
 
 constexpr uint16_t kFormat = 1;
 constexpr uint16_t kTrackCount = 2;
-constexpr uint16_t kDivision = 960;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kFullVelocity = 127;
 
-// The exporter counts 15360 ticks to the quarter note, the file 960.
-int64_t FileTicks(int64_t exporterTicks)
+// The exporter counts 15360 ticks to the quarter note, the file fewer.
+int64_t FileTicks(int64_t exporterTicks, uint16_t division)
 {
-    return exporterTicks * kDivision / CExporter::kTicksPerQuarterNote;
+    return exporterTicks * division / CExporter::kTicksPerQuarterNote;
 }
 
 // Thousandths of a beat per minute as microseconds per quarter note.
@@ -48,14 +47,14 @@ void WriteTempoTrack(NSTambor::CMIDIFileWriter& writer, const SMIDIFileContents&
 // (or at the loop's end), so that the notes never overlap.
 void WriteNoteTrack(NSTambor::CMIDIFileWriter& writer, const SMIDIFileContents& contents)
 {
-    const int64_t loopEnd = FileTicks(contents.fLengthInTicks);
+    const int64_t loopEnd = FileTicks(contents.fLengthInTicks, contents.fDivision);
     const auto& slices = contents.fSlices;
     writer.BeginTrack();
     writer.WriteText(0, NSTambor::CMIDIFileWriter::kMetaTrackName, contents.fTrackName);
     for (size_t k = 0; k < slices.size(); ++k) {
-        const int64_t start = FileTicks(slices[k].fStartTick);
-        const int64_t limit = k + 1 < slices.size() ? FileTicks(slices[k + 1].fStartTick) : loopEnd;
-        const int64_t end = std::min(FileTicks(slices[k].fEndTick), limit);
+        const int64_t start = FileTicks(slices[k].fStartTick, contents.fDivision);
+        const int64_t limit = k + 1 < slices.size() ? FileTicks(slices[k + 1].fStartTick, contents.fDivision) : loopEnd;
+        const int64_t end = std::min(FileTicks(slices[k].fEndTick, contents.fDivision), limit);
         const auto key = static_cast<uint8_t>(contents.fFirstKey + k);
         writer.WriteChannelEvent(start, kNoteOn, key, kFullVelocity);
         writer.WriteChannelEvent(end, kNoteOn, key, 0);
@@ -95,7 +94,7 @@ SMIDIFileContents MIDIFileContents(const CExporter& exporter, const std::string&
 void WriteMIDIFile(NSTambor::CMedia& media, const SMIDIFileContents& contents)
 {
     NSTambor::CMIDIFileWriter writer(media, false);
-    writer.WriteHeader(kFormat, kTrackCount, kDivision);
+    writer.WriteHeader(kFormat, kTrackCount, contents.fDivision);
     WriteTempoTrack(writer, contents);
     WriteNoteTrack(writer, contents);
 }

@@ -55,6 +55,8 @@ struct SMIDIFileContents {
     std::vector<CExporter::SPiecePosition> fSlices;
     std::string fTrackName;
     uint8_t fFirstKey = kMIDIFirstKey;
+    // Ticks to the quarter note in the file.
+    uint16_t fDivision = 960;
 };
 
 // The contents for the first count pieces of the exporter (no limit is
@@ -63,7 +65,7 @@ SMIDIFileContents MIDIFileContents(const CExporter& exporter, const std::string&
                                    int32_t count);
 
 // Writes the whole file into a media (the clipboard's MIDI form uses this
-// too): format 1, a tempo track and a note track, 960 ticks to the quarter.
+// too): format 1, a tempo track and a note track.
 void WriteMIDIFile(NSTambor::CMedia& media, const SMIDIFileContents& contents);
 
 // The track name written into the file: the destination's file name with

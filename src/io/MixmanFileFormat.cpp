@@ -9,7 +9,6 @@
 #include "document/Exporter.h"
 #include "document/LengthyOperation.h"
 #include "io/MIDIExport.h"
-#include "io/MIDIFileWriter.h"
 #include "io/MixmanTrackFile.h"
 #include "io/SamplerExport.h"
 #include "platform/DiskKitUtils.h"
@@ -21,41 +20,6 @@ namespace {
 
 constexpr int32_t kSampleRate = 44100;
 constexpr uint16_t kDivision = SMixmanTrack::kTicksPerBeat;
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kFullVelocity = 127;
-
-int64_t FileTicks(int64_t exporterTicks) { return exporterTicks * kDivision / CExporter::kTicksPerQuarterNote; }
-
-// The loop's MIDI file with 480 ticks per quarter note: the tempo track,
-// then the note track with slice k on key k, each note ending no later than
-// the next slice starts (or the loop ends).
-void WriteLoopMidi(NSTambor::CMedia& media, const CExporter& exporter, int32_t count,
-                   const std::filesystem::path& destination)
-{
-    NSTambor::CMIDIFileWriter writer(media, false);
-    writer.WriteHeader(1, 2, kDivision);
-    int32_t numerator = 4, denominator = 4;
-    exporter.GetTimeSignature(numerator, denominator);
-    writer.BeginTrack();
-    writer.WriteTimeSignature(0, numerator, denominator);
-    const int32_t tempo = exporter.GetTempo();
-    writer.WriteTempo(0, tempo > 0 ? static_cast<uint32_t>(1000000.0 / (tempo / 60000.0)) : 0);
-    writer.WriteEndOfTrack(0);
-    writer.EndTrack();
-
-    const int64_t loopEnd = exporter.GetLengthInTicks();
-    writer.BeginTrack();
-    writer.WriteText(0, NSTambor::CMIDIFileWriter::kMetaTrackName, MIDITrackName(destination));
-    for (int32_t slice = 0; slice < count; ++slice) {
-        const CExporter::SPiecePosition position = exporter.GetSlicePosition(slice);
-        const int64_t limit = slice + 1 < count ? exporter.GetSlicePosition(slice + 1).fStartTick : loopEnd;
-        const auto key = static_cast<uint8_t>(CMixmanFileFormat::kFirstKey + slice);
-        writer.WriteChannelEvent(FileTicks(position.fStartTick), kNoteOn, key, kFullVelocity);
-        writer.WriteChannelEvent(FileTicks(std::min(position.fEndTick, limit)), kNoteOn, key, 0);
-    }
-    writer.WriteEndOfTrack(FileTicks(loopEnd));
-    writer.EndTrack();
-}
 
 // The data of the second "MTrk" chunk of a Standard MIDI File.
 std::span<const uint8_t> SecondTrack(std::span<const uint8_t> file)
@@ -137,8 +101,12 @@ bool CMixmanFileFormat::EditSettings(IExportSettingsDialog&)
 std::vector<uint8_t> CMixmanFileFormat::NoteEvents(const CExporter& exporter, int32_t count,
                                                    const std::filesystem::path& destination)
 {
+    // The loop's MIDI file with slice k on key k; its note track is the
+    // track's event block.
+    SMIDIFileContents contents = MIDIFileContents(exporter, MIDITrackName(destination), kFirstKey, count);
+    contents.fDivision = kDivision;
     NSTambor::CMemoryMedia midi(1024);
-    WriteLoopMidi(midi, exporter, count, destination);
+    WriteMIDIFile(midi, contents);
     return ReencodeMixmanEvents(SecondTrack({midi.GetBuffer(), size_t(midi.GetSize())}));
 }
 
