@@ -1,6 +1,7 @@
 // Lossless codec speed in memory on a synthetic drum loop (kick, snare and
 // hi-hats at 120 BPM, 44.1 kHz stereo, fixed seed), with a plain copy of the
-// same PCM as the baseline. Items are samples (frames × channels).
+// same PCM as the baseline. Items are samples (frames × channels). Last,
+// opening a whole five-minute loop file from memory as a document does.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -11,6 +12,9 @@
 #include "audiodata/DWOPCompressor.h"
 #include "audiodata/DWOPDecompressor.h"
 #include "audiodata/OutputBitStream.h"
+#include "audiodata/SliceSequence.h"
+#include "audiodata/WaveSample.h"
+#include "audiodata/ZubrikFile.h"
 #include "tambor/Media.h"
 
 using namespace NSZubrik;
@@ -196,7 +200,50 @@ void BM_MemcpyBaseline(benchmark::State& state) {
 
 } // namespace
 
+// A five-minute 24-bit stereo drum track with a slice on every sixteenth,
+// saved into memory once; each iteration opens it as a document does: the
+// file information, the audio (decoded in 4096-frame blocks into the wave),
+// the preview and the slices.
+void BM_OpenLoopFile(benchmark::State& state) {
+    const int32_t frames = static_cast<int32_t>(kRate * 300.0);
+    std::vector<uint8_t> bytes;
+    {
+        const CDrumTrack track = MakeDrumTrack(frames, 24);
+        auto wave = CreateWaveSample(static_cast<int32_t>(kRate), frames, true, 24);
+        wave->SetInt24s(0, frames, track.left.data(), 1);
+        wave->SetInt24s(0, frames, track.right.data(), 2);
+        CSliceSequence slices(*wave);
+        const double stepFrames = kRate * 60.0 / 120.0 / 4.0;
+        for (int step = 0; step * stepFrames < frames; ++step)
+            slices.InsertSlice(CSlice(static_cast<int32_t>(std::lround(step * stepFrames)),
+                                      static_cast<int16_t>(100 + step % 900)));
+        slices.UpdateLengths();
+        CZubrikFileSource source;
+        source.fWaveSample = wave.get();
+        source.fSlices = &slices;
+        source.fParameters.fBars = 150; // five minutes of 4/4 at 120 BPM
+        NSTambor::CMemoryMedia media(1 << 20);
+        WriteZubrikFile(source, media, nullptr, false);
+        bytes.assign(media.GetBuffer(), media.GetBuffer() + media.GetSize());
+    }
+    for (auto _ : state) {
+        // Each operation opens the bytes anew, in place, as a file would be.
+        CZubrikFile file([&bytes] {
+            return std::unique_ptr<NSTambor::CMedia>(new NSTambor::CMemoryMedia(
+                bytes.data(), static_cast<int32_t>(bytes.size())));
+        });
+        auto wave = file.ReadSample(nullptr);
+        wave->BuildPreview();
+        CSliceSequence slices(*wave);
+        file.ReadSlices(slices);
+        benchmark::DoNotOptimize(wave.get());
+    }
+    state.counters["MB"] = static_cast<double>(bytes.size()) / 1e6;
+    state.SetItemsProcessed(state.iterations() * 2 * int64_t{frames});
+}
+
 BENCHMARK(BM_MemcpyBaseline) CODEC_ARGS;
 BENCHMARK(BM_Encode) CODEC_ARGS;
 BENCHMARK(BM_Decode) CODEC_ARGS;
 BENCHMARK(BM_DecodeFromMedia) CODEC_ARGS;
+BENCHMARK(BM_OpenLoopFile)->Unit(benchmark::kMillisecond);

@@ -40,31 +40,86 @@ inline uint32_t UpdateAverage(uint32_t average, uint32_t delta) {
     return ZigZag(delta) + average - (average >> 5);
 }
 
-// Index of the smallest of the five averages, the lower index winning ties,
-// with that average. Each average is paired with its index in one 64-bit key
-// so that a tree of plain minimums (conditional moves, not branches: the
-// winner changes from sample to sample) settles both at once.
-inline unsigned SmallestAverage(const uint32_t a[5], uint32_t& smallest) {
-    const uint64_t k0 = uint64_t{a[0]} << 3;
-    const uint64_t k1 = uint64_t{a[1]} << 3 | 1;
-    const uint64_t k2 = uint64_t{a[2]} << 3 | 2;
-    const uint64_t k3 = uint64_t{a[3]} << 3 | 3;
-    const uint64_t k4 = uint64_t{a[4]} << 3 | 4;
-    const uint64_t k01 = k1 < k0 ? k1 : k0;
-    const uint64_t k23 = k3 < k2 ? k3 : k2;
-    const uint64_t k03 = k23 < k01 ? k23 : k01;
-    const uint64_t k = k4 < k03 ? k4 : k03;
-    smallest = static_cast<uint32_t>(k >> 3);
-    return static_cast<unsigned>(k & 7);
+// Vectors of four unsigned (and signed) 32-bit lanes, a GCC and Clang
+// extension that both turn into SSE2 on x86-64.
+using TVec = uint32_t __attribute__((vector_size(16)));
+using TSignedVec = int32_t __attribute__((vector_size(16)));
+
+// One channel's predictor as both hot loops keep it in locals: the averages
+// of orders 0 to 3 and the sums of the old differences below them (0, d0,
+// d0 + d1, d0 + d1 + d2) as vectors, those of order 4 apart. Every new
+// difference is the new sample less the sum below its order (the same as
+// rebuilding downwards and upwards from any one order), so the sums are all
+// either side needs. The fourth difference itself is never needed: a lane
+// keeps no copy, and StoreTo leaves fDelta[4] as it was.
+struct SLane {
+    TVec a;
+    TVec s;
+    uint32_t a4, s4;
+
+    explicit SLane(const CDWOPChannelState& st) {
+        const uint32_t* d = st.fDelta;
+        a = TVec{st.fAverage[0], st.fAverage[1], st.fAverage[2], st.fAverage[3]};
+        s = TVec{0, d[0], d[0] + d[1], d[0] + d[1] + d[2]};
+        a4 = st.fAverage[4];
+        s4 = s[3] + d[3];
+    }
+
+    // Writes d0 … d3 and the averages back.
+    void StoreTo(CDWOPChannelState& st) const {
+        st.fDelta[0] = s[1];
+        st.fDelta[1] = s[2] - s[1];
+        st.fDelta[2] = s[3] - s[2];
+        st.fDelta[3] = s4 - s[3];
+        for (int j = 0; j < 4; ++j) st.fAverage[j] = a[j];
+        st.fAverage[4] = a4;
+    }
+};
+
+// The smallest average, the lower order winning ties, with the sum below
+// that order: the sample is the coded difference plus this base.
+struct SPrediction {
+    uint32_t s123; // s1 + s2 + s3, for the next fourth sum
+    uint32_t smallest;
+    uint32_t base;
+};
+
+// A tree of minimums in conditional moves (the winner changes from sample
+// to sample, so branches would guess wrong), the sums riding along.
+__attribute__((always_inline)) inline SPrediction Predict(const SLane& c) {
+    SPrediction p;
+    const uint32_t s1 = c.s[1], s2 = c.s[2], s3 = c.s[3];
+    p.s123 = s1 + s2 + s3;
+    const uint32_t a0 = c.a[0], a1 = c.a[1], a2 = c.a[2], a3 = c.a[3];
+    const bool c01 = a1 < a0;
+    const uint32_t m01 = c01 ? a1 : a0;
+    const uint32_t b01 = c01 ? s1 : 0u;
+    const bool c23 = a3 < a2;
+    const uint32_t m23 = c23 ? a3 : a2;
+    const uint32_t b23 = c23 ? s3 : s2;
+    const bool c03 = m23 < m01;
+    const uint32_t m03 = c03 ? m23 : m01;
+    const uint32_t b03 = c03 ? b23 : b01;
+    const bool c4 = c.a4 < m03;
+    p.smallest = c4 ? c.a4 : m03;
+    p.base = c4 ? c.s4 : b03;
+    return p;
 }
 
-// Rolls the five averages on by the new differences.
-inline void UpdateAverages(uint32_t a[5], const uint32_t d[5]) {
-    a[0] = UpdateAverage(a[0], d[0]);
-    a[1] = UpdateAverage(a[1], d[1]);
-    a[2] = UpdateAverage(a[2], d[2]);
-    a[3] = UpdateAverage(a[3], d[3]);
-    a[4] = UpdateAverage(a[4], d[4]);
+// Takes in the sample x: new differences x less each old sum, the averages
+// rolled on by their zig-zag magnitudes, and the new sums.
+__attribute__((always_inline)) inline void Advance(SLane& c, const SPrediction& p, uint32_t x) {
+    const TVec n = TVec{x, x, x, x} - c.s;
+    const TVec sign = reinterpret_cast<TVec>(reinterpret_cast<TSignedVec>(n) >> 31);
+    c.a = c.a - (c.a >> 5) + ((n + n) ^ sign);
+    c.a4 = UpdateAverage(c.a4, x - c.s4);
+    // Running sums of (x, n1, n2), one lane up: {0, x, x + n1, x + n1 + n2}.
+    const TVec zero = {0, 0, 0, 0};
+    TVec t = __builtin_shufflevector(zero, n, 0, 4, 5, 6);
+    t += __builtin_shufflevector(zero, t, 0, 0, 5, 6);
+    t += __builtin_shufflevector(zero, t, 0, 0, 0, 5);
+    c.s = t;
+    c.s4 = 4 * x - p.s123; // x + n1 + n2 + n3
 }
 
 } // namespace NSDWOP

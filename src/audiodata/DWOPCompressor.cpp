@@ -42,20 +42,15 @@ __attribute__((always_inline)) inline void PutResidual(COutputBitStream& out, SC
     }
 }
 
+// The difference of the order with the smallest average is the sample less
+// the sum below that order (see SLane).
 __attribute__((always_inline)) inline void CodeValue(COutputBitStream& out, SCursor& c,
-                                                     uint32_t d[5], uint32_t a[5], uint32_t x) {
-    const uint32_t n1 = x - d[0];
-    const uint32_t n2 = n1 - d[1];
-    const uint32_t n3 = n2 - d[2];
-    const uint32_t n4 = n3 - d[3];
-    d[0] = x; d[1] = n1; d[2] = n2; d[3] = n3; d[4] = n4;
-
-    uint32_t smallest;
-    const uint32_t delta = d[SmallestAverage(a, smallest)];
-    const uint32_t m = GolombParameter(smallest);
+                                                     SLane& lane, uint32_t x) {
+    const SPrediction p = Predict(lane);
+    const uint32_t m = GolombParameter(p.smallest);
     if (__builtin_expect(m == 0, 0)) throw XBadFormat();
-    PutResidual(out, c, ZigZag(delta), m);
-    UpdateAverages(a, d);
+    PutResidual(out, c, ZigZag(x - p.base), m);
+    Advance(lane, p, x);
 }
 
 } // namespace
@@ -64,42 +59,34 @@ CDWOPCompressor::CDWOPCompressor(COutputBitStream& stream, int channelCount)
     : fStream(stream), fChannelCount(channelCount == 2 ? 2 : 1) {}
 
 void CDWOPCompressor::EncodeValue(int32_t value, int channel) {
-    CDWOPChannelState& s = fStates[channel == 1 ? 1 : 0];
+    CDWOPChannelState& state = fStates[channel == 1 ? 1 : 0];
+    SLane lane(state);
     SCursor c = fStream.Open();
-    CodeValue(fStream, c, s.fDelta, s.fAverage, static_cast<uint32_t>(value));
+    CodeValue(fStream, c, lane, static_cast<uint32_t>(value));
     fStream.Close(c);
+    lane.StoreTo(state);
 }
 
 template <typename TSample>
 void CDWOPCompressor::Encode(int32_t frameCount, const TSample* left,
                              const TSample* right) {
-    uint32_t d0[5], a0[5], d1[5], a1[5];
-    for (int j = 0; j < 5; ++j) {
-        d0[j] = fStates[0].fDelta[j];
-        a0[j] = fStates[0].fAverage[j];
-        d1[j] = fStates[1].fDelta[j];
-        a1[j] = fStates[1].fAverage[j];
-    }
+    SLane l0(fStates[0]), l1(fStates[1]);
     SCursor c = fStream.Open();
     if (fChannelCount == 1) {
         for (int32_t i = 0; i < frameCount; ++i)
-            CodeValue(fStream, c, d0, a0, static_cast<uint32_t>(static_cast<int32_t>(left[i])));
+            CodeValue(fStream, c, l0, static_cast<uint32_t>(static_cast<int32_t>(left[i])));
     } else {
         for (int32_t i = 0; i < frameCount; ++i) {
             const int32_t l = left[i];
             const int32_t r = right[i];
-            CodeValue(fStream, c, d0, a0, static_cast<uint32_t>(l));
-            CodeValue(fStream, c, d1, a1, static_cast<uint32_t>(r) - static_cast<uint32_t>(l));
+            CodeValue(fStream, c, l0, static_cast<uint32_t>(l));
+            CodeValue(fStream, c, l1, static_cast<uint32_t>(r) - static_cast<uint32_t>(l));
         }
     }
     // A failure above abandons the stream, so the state need not survive it.
     fStream.Close(c);
-    for (int j = 0; j < 5; ++j) {
-        fStates[0].fDelta[j] = d0[j];
-        fStates[0].fAverage[j] = a0[j];
-        fStates[1].fDelta[j] = d1[j];
-        fStates[1].fAverage[j] = a1[j];
-    }
+    l0.StoreTo(fStates[0]);
+    l1.StoreTo(fStates[1]);
 }
 
 void CDWOPCompressor::Encode16(int32_t frameCount, const int16_t* left,

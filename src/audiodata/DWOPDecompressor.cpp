@@ -1,5 +1,7 @@
 #include "audiodata/DWOPDecompressor.h"
 
+#include <algorithm>
+
 #include "app/ZubrikErrors.h"
 #include "tambor/Media.h"
 
@@ -138,60 +140,38 @@ namespace {
 // at most 112 zero bits, the one bit and a 32-bit remainder each.
 constexpr ptrdiff_t kSafeWords = 16;
 
-// The order's predictor and the smallest average, chosen together. Every new
-// difference is the new sample minus the sum of the old differences below it
-// (which is the same as rebuilding downwards and upwards from the coded
-// order), so the sample is the residual plus the sum below the order.
-#define DWOP_SELECT_ORDER(d, a, smallest, sums)                  \
-    uint32_t sums[5];                                           \
-    sums[0] = 0;                                                \
-    sums[1] = d[0];                                             \
-    sums[2] = sums[1] + d[1];                                   \
-    sums[3] = sums[2] + d[2];                                   \
-    sums[4] = sums[3] + d[3];                                   \
-    uint32_t smallest;                                          \
-    const unsigned order = SmallestAverage(a, smallest);
+// The largest remainder field the fast path takes: with at least 32 bits
+// buffered, six quotient zeros, the one bit and this many remainder bits are
+// always there.
+constexpr unsigned kFastFieldBits = 25;
 
-// The sums are independent of each other, which keeps the chain from one
-// sample to the next short.
-inline void Advance(uint32_t x, const uint32_t sums[5], uint32_t d[5], uint32_t a[5]) {
-    d[0] = x;
-    d[1] = x - sums[1];
-    d[2] = x - sums[2];
-    d[3] = x - sums[3];
-    d[4] = x - sums[4];
-    UpdateAverages(a, d);
-}
+// The reader of the fast loop, all in locals of the caller.
+//
+// The bits below `count` may hold the stream bits that follow rather than
+// zeros: the next word is or-ed in at `count` before every value whether or
+// not all of it fits, and counted as read only when it does. Or-ing the same
+// stream bits in again later changes nothing, and the next value need not
+// wait for the decision whether a word was due. The checked reader only
+// ever looks at the bits below `count`, so it takes this state as it is.
+struct SFastReader {
+    uint64_t bits;
+    unsigned count; // below 64 between values
+    const uint32_t* p;
 
-// One value while at least kSafeWords words are left: no bounds checks, and
-// every piece of reader state is a local of the caller.
-__attribute__((always_inline)) inline uint32_t FastValue(uint64_t& bits, unsigned& count,
-                                                         const uint32_t*& p, uint32_t d[5],
-                                                         uint32_t a[5]) {
-    DWOP_SELECT_ORDER(d, a, smallest, sums)
-    uint32_t m = GolombParameter(smallest);
-    if (__builtin_expect(m == 0, 0)) throw XBadFormat();
-    // Top the buffer up to more than 32 bits. Whether a word is due depends
-    // on the data, so the load is made unconditionally and masked in.
-    {
-        const uint64_t due = 0 - static_cast<uint64_t>(count <= 32);
-        bits |= (static_cast<uint64_t>(*p) << ((32 - count) & 63)) & due;
-        p += due & 1;
-        count += static_cast<unsigned>(due & 32);
+    // Leaves at least 32 bits buffered. The word counts as read when fewer
+    // than 32 bits were left, that is when bit 5 of the count (below 64) is
+    // clear; setting that bit adds the 32.
+    __attribute__((always_inline)) void TopUp() {
+        bits |= (static_cast<uint64_t>(*p) << 32) >> count;
+        p += 1 - (count >> 5);
+        count |= 32;
     }
-    uint32_t qsum;
-    if (__builtin_expect((bits >> 57) != 0, 1)) {
-        const unsigned z = static_cast<unsigned>(__builtin_clzll(bits));
-        bits <<= z + 1;
-        count -= z + 1;
-        qsum = z * m;
-    } else {
+
+    // Any quotient and any remainder, bounded for crafted input: the rare
+    // values the fast path leaves out.
+    __attribute__((noinline)) uint32_t SlowResidual(uint32_t m) {
         uint32_t zeros = 0;
         for (;;) {
-            if (count < 32) {
-                bits |= static_cast<uint64_t>(*p++) << (32 - count);
-                count += 32;
-            }
             const unsigned z = bits == 0 ? 64u : static_cast<unsigned>(__builtin_clzll(bits));
             if (z < count) {
                 bits <<= z; // in two steps: z + 1 may be 64
@@ -204,48 +184,96 @@ __attribute__((always_inline)) inline uint32_t FastValue(uint64_t& bits, unsigne
             bits = 0;
             count = 0;
             if (zeros > kMostZeroBits) throw XBadFormat();
+            bits = static_cast<uint64_t>(*p++) << 32;
+            count = 32;
         }
-        qsum = 0;
+        uint32_t qsum = 0;
         for (uint32_t i = 0; i < zeros / 7; ++i) {
             qsum += 7u * m;
             if (m > kLargestGrowableDivisor) throw XBadFormat();
             m <<= 2;
         }
         qsum += (zeros % 7) * m;
+        const unsigned b = BitLength(m);
+        const uint32_t t = static_cast<uint32_t>((uint64_t{1} << b) - m);
+        if (count < b) {
+            bits |= static_cast<uint64_t>(*p++) << (32 - count);
+            count += 32;
+        }
+        const uint32_t v = static_cast<uint32_t>(bits >> (64 - b));
+        const uint32_t half = v >> 1;
+        const bool wide = half >= t;
+        const unsigned used = b - 1 + (wide ? 1u : 0u);
+        bits <<= used;
+        count -= used;
+        return qsum + (wide ? v - t : half);
     }
-    const unsigned b = BitLength(m);
-    const uint32_t t = static_cast<uint32_t>((uint64_t{1} << b) - m);
-    if (count < b) {
-        bits |= static_cast<uint64_t>(*p++) << (32 - count);
-        count += 32;
+
+    // One residual with divisor m (not zero) of bit length b: the one bit
+    // after z < 7 zero bits, then b - 1 bits, or b bits less t when those
+    // reach 2t. Both field widths are common, so the choice is a
+    // conditional move; the whole value leaves the buffer in one shift.
+    __attribute__((always_inline)) uint32_t Residual(uint32_t m, unsigned b) {
+        TopUp();
+        if (__builtin_expect(((bits >> 57) == 0) | (b > kFastFieldBits), 0)) {
+            // Through a copy: the reader itself never has its address taken,
+            // which keeps it in registers.
+            SFastReader slow = *this;
+            const uint32_t u = slow.SlowResidual(m);
+            *this = slow;
+            return u;
+        }
+        const uint32_t t = (uint32_t{1} << b) - m;
+        const unsigned z = static_cast<unsigned>(__builtin_clzll(bits));
+        const uint32_t v = static_cast<uint32_t>((bits << (z + 1)) >> (64 - b));
+        // Either width is as likely as the other; told so, the compiler
+        // picks with conditional moves instead of a branch that would guess
+        // wrong half the time.
+        const bool wide = __builtin_expect_with_probability(v >= 2 * t, 1, 0.5);
+        const uint32_t r = wide ? v - t : v >> 1;
+        const unsigned used = z + b + wide;
+        bits <<= used;
+        count -= used;
+        return z * m + r;
     }
-    // b - 1 bits, or b bits less t when they reach t: chosen by masks, as
-    // both cases are common.
-    const uint32_t v = static_cast<uint32_t>(bits >> (64 - b));
-    const uint32_t half = v >> 1;
-    const uint32_t wide = 0u - static_cast<uint32_t>(half >= t);
-    const uint32_t r = half ^ ((half ^ (v - t)) & wide);
-    const unsigned used = b - 1 + (wide & 1u);
-    bits <<= used;
-    count -= used;
-    const uint32_t x = UnZigZag(qsum + r) + sums[order];
-    Advance(x, sums, d, a);
+};
+
+// One value while at least kSafeWords words are left: no bounds checks.
+__attribute__((always_inline)) inline uint32_t FastValue(SFastReader& in, SLane& c) {
+    const SPrediction p = Predict(c);
+    const uint32_t m = GolombParameter(p.smallest);
+    if (__builtin_expect(m == 0, 0)) throw XBadFormat();
+    const uint32_t x = UnZigZag(in.Residual(m, BitLength(m))) + p.base;
+    Advance(c, p, x);
     return x;
 }
 
 // The same near the end of the words, through the checked reader.
 template <typename TReader>
-inline uint32_t CheckedValue(TReader& in, uint32_t d[5], uint32_t a[5]) {
-    DWOP_SELECT_ORDER(d, a, smallest, sums)
-    uint32_t m = GolombParameter(smallest);
+inline uint32_t CheckedValue(TReader& in, SLane& c) {
+    const SPrediction p = Predict(c);
+    uint32_t m = GolombParameter(p.smallest);
     if (m == 0) throw XBadFormat();
     const uint32_t qsum = in.ReadQuotient(m);
-    const uint32_t x = UnZigZag(qsum + in.ReadRemainder(m)) + sums[order];
-    Advance(x, sums, d, a);
+    const uint32_t x = UnZigZag(qsum + in.ReadRemainder(m)) + p.base;
+    Advance(c, p, x);
     return x;
 }
 
-#undef DWOP_SELECT_ORDER
+// One frame near the end of the words, on the states of the object.
+template <typename TOut, int kChannels, typename TReader>
+__attribute__((noinline)) void CheckedFrame(TReader& in, CDWOPChannelState* states, TOut* out) {
+    SLane left(states[0]);
+    const uint32_t l = CheckedValue(in, left);
+    left.StoreTo(states[0]);
+    out[0] = static_cast<TOut>(l);
+    if constexpr (kChannels == 2) {
+        SLane side(states[1]);
+        const uint32_t s = CheckedValue(in, side);
+        side.StoreTo(states[1]);
+        out[1] = static_cast<TOut>(l + s);
+    }
+}
 
 } // namespace
 
@@ -269,58 +297,51 @@ void COptimizedDWOPDecompressor::Refill() { throw XUnderflowOnInputBitStream(); 
 
 template <typename TOut, int kChannels>
 void COptimizedDWOPDecompressor::Decode(int32_t frameCount, TOut* out) {
-    uint32_t d0[5], a0[5], d1[5], a1[5];
-    for (int j = 0; j < 5; ++j) {
-        d0[j] = fStates[0].fDelta[j];
-        a0[j] = fStates[0].fAverage[j];
-        d1[j] = fStates[1].fDelta[j];
-        a1[j] = fStates[1].fAverage[j];
-    }
-    uint64_t bits = fBits;
-    unsigned count = fBitCount;
-    const uint32_t* p = fWords;
+    SLane left(fStates[0]), side(fStates[1]);
+    SFastReader fast{fBits, fBitCount, fWords};
     int32_t i = 0;
     while (i < frameCount) {
-        // The fast loop runs while a whole frame's worst case is in the words.
-        for (; i < frameCount && fWordsEnd - p >= kSafeWords; ++i) {
-            const uint32_t l = FastValue(bits, count, p, d0, a0);
+        // The fast loop runs while a whole frame's worst case is in the
+        // words: each frame takes fewer than kSafeWords, so a run of frames
+        // whose count is known at its start is safe without checks inside.
+        const ptrdiff_t wordsLeft = fWordsEnd - fast.p;
+        const int32_t safeFrames = wordsLeft < kSafeWords
+            ? 0
+            : static_cast<int32_t>(std::min<ptrdiff_t>(frameCount - i,
+                                                       (wordsLeft - kSafeWords) / kSafeWords + 1));
+        for (const int32_t runEnd = i + safeFrames; i < runEnd; ++i) {
+            const uint32_t l = FastValue(fast, left);
             if constexpr (kChannels == 1) {
                 out[i] = static_cast<TOut>(l);
             } else {
-                const uint32_t side = FastValue(bits, count, p, d1, a1);
+                const uint32_t s = FastValue(fast, side);
                 out[2 * i] = static_cast<TOut>(l);
-                out[2 * i + 1] = static_cast<TOut>(l + side);
+                out[2 * i + 1] = static_cast<TOut>(l + s);
             }
         }
         if (i == frameCount) break;
-        // One frame through the checked reader, which refills or fails.
-        fBits = bits;
-        fBitCount = count;
-        fWords = p;
+        if (safeFrames > 0) continue;
+        // One frame through the checked reader, which refills or fails. It
+        // works on the object, so that the lanes above never have their
+        // addresses taken and stay in registers.
+        fBits = fast.bits;
+        fBitCount = fast.count;
+        fWords = fast.p;
+        left.StoreTo(fStates[0]);
+        side.StoreTo(fStates[1]);
         SReader in(*this);
-        const uint32_t l = CheckedValue(in, d0, a0);
-        if constexpr (kChannels == 1) {
-            out[i] = static_cast<TOut>(l);
-        } else {
-            const uint32_t side = CheckedValue(in, d1, a1);
-            out[2 * i] = static_cast<TOut>(l);
-            out[2 * i + 1] = static_cast<TOut>(l + side);
-        }
+        CheckedFrame<TOut, kChannels>(in, fStates, out + kChannels * i);
         in.Store();
-        bits = fBits;
-        count = fBitCount;
-        p = fWords;
+        left = SLane(fStates[0]);
+        side = SLane(fStates[1]);
+        fast = SFastReader{fBits, fBitCount, fWords};
         ++i;
     }
-    fBits = bits;
-    fBitCount = count;
-    fWords = p;
-    for (int j = 0; j < 5; ++j) {
-        fStates[0].fDelta[j] = d0[j];
-        fStates[0].fAverage[j] = a0[j];
-        fStates[1].fDelta[j] = d1[j];
-        fStates[1].fAverage[j] = a1[j];
-    }
+    fBits = fast.bits;
+    fBitCount = fast.count;
+    fWords = fast.p;
+    left.StoreTo(fStates[0]);
+    side.StoreTo(fStates[1]);
 }
 
 void COptimizedDWOPDecompressor::Decode16(int32_t frameCount, int16_t* out16) {

@@ -52,7 +52,8 @@ private:
     CDWOPChannelState fStates[kDWOPChannelStateCount];
     const uint32_t* fWords = nullptr;
     const uint32_t* fWordsEnd = nullptr;
-    // Unread bits, left-aligned; the bits below fBitCount are zero.
+    // Unread bits, left-aligned, fBitCount of them; the bits after them are
+    // zero or the stream bits that follow.
     uint64_t fBits = 0;
     unsigned fBitCount = 0;
 };

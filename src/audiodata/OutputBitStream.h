@@ -2,7 +2,9 @@
 // stored big-endian and handed to a media through a 4096-byte buffer.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace NSTambor {
 class CMedia;
@@ -43,10 +45,7 @@ public:
         const unsigned full = c.pending >= 32 ? 1u : 0u;
         c.pending -= full * 32;
         const uint32_t word = static_cast<uint32_t>(c.accumulator >> c.pending);
-        c.out[0] = static_cast<uint8_t>(word >> 24);
-        c.out[1] = static_cast<uint8_t>(word >> 16);
-        c.out[2] = static_cast<uint8_t>(word >> 8);
-        c.out[3] = static_cast<uint8_t>(word);
+        StoreBigEndian(c.out, word);
         c.out += full * 4;
         if (__builtin_expect(c.out == fBuffer + kBufferBytes, 0)) c.out = WriteFullBuffer();
     }
@@ -65,6 +64,12 @@ public:
     uint32_t GetWordCount() const { return fWrittenWords + static_cast<uint32_t>(fFill / 4); }
 
 private:
+    // One four-byte store rather than four single bytes.
+    static void StoreBigEndian(uint8_t* to, uint32_t word) {
+        if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap32(word);
+        std::memcpy(to, &word, 4);
+    }
+
     uint8_t* WriteFullBuffer();
     void WriteBuffer();
 

@@ -198,3 +198,37 @@ TEST(Codec, DivisorThatWouldBeZeroOrOverflowFailsCleanly) {
     // Only zero bits: the divisor would grow past 32 bits.
     EXPECT_THROW(Decode(std::vector<uint8_t>(64, 0), 2, false, 4), XBadFormat);
 }
+
+TEST(Codec, RefillsAndRunBoundariesLeaveTheDecodingUnchanged) {
+    // Bursts of full-scale noise between quiet stretches, long enough (over
+    // 64 KB) that the media decoder refills mid-stream, where its fast loop
+    // hands over to the checked reader; the divisors swing from small to
+    // wide fields and back, with escapes at each burst.
+    const int32_t frames = 30000;
+    CSignal s{2, true, {}, {}};
+    for (int32_t start = 0; start < frames; start += 1500) {
+        const int32_t amplitude = (start / 1500) % 2 ? 8388607 : 300;
+        const auto l = NSTestSupport::Noise(1500, amplitude, static_cast<uint32_t>(start));
+        const auto r = NSTestSupport::Noise(1500, amplitude, static_cast<uint32_t>(start + 1));
+        s.left.insert(s.left.end(), l.begin(), l.end());
+        s.right.insert(s.right.end(), r.begin(), r.end());
+    }
+    const auto bytes = Encode(s);
+    ASSERT_GT(bytes.size(), 4u * COptimizedDWOPDecompressorFromMedia::kBufferWords);
+    EXPECT_EQ(Decode(bytes, 2, true, frames), Interleave(s));
+
+    // The memory decoder in uneven runs, down to single frames: the bit
+    // buffer and the states carry over from call to call.
+    std::vector<uint32_t> words(bytes.size() / 4);
+    for (size_t i = 0; i < words.size(); ++i)
+        words[i] = (uint32_t{bytes[4 * i]} << 24) | (uint32_t{bytes[4 * i + 1]} << 16) |
+                   (uint32_t{bytes[4 * i + 2]} << 8) | bytes[4 * i + 3];
+    COptimizedDWOPDecompressor decoder(2);
+    decoder.SetInput(static_cast<uint32_t>(words.size()), words.data());
+    std::vector<int32_t> out(static_cast<size_t>(2 * frames));
+    for (int32_t done = 0, run = 1; done < frames; done += run, run = run % 97 + 1) {
+        run = std::min(run, frames - done);
+        decoder.Decode24(run, out.data() + 2 * done);
+    }
+    EXPECT_EQ(out, Interleave(s));
+}
