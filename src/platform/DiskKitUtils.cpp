@@ -1,10 +1,13 @@
 #include "platform/DiskKitUtils.h"
 
+#include <cstring>
+
 #include "app/ProductInfo.h"
 #include "app/ResultCodes.h"
 #include "app/ZubrikErrors.h"
 
 #include <atomic>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -104,7 +107,7 @@ TFilePath MakeFromReference(const std::string& reference)
 
 // ---- CMediaBridge
 
-CMediaBridge::CMediaBridge(IOpenFile& file)
+CMediaBridge::CMediaBridge(IOpenFile& file, bool gatherWrites) : fGatherWrites(gatherWrites)
 {
     Attach(file);
 }
@@ -129,17 +132,79 @@ void CMediaBridge::SetPosition(int32_t position)
 void CMediaBridge::ReadAt(int32_t position, int32_t count, void* destination)
 {
     if (position < 0 || count < 0 || int64_t(position) + count > fSize) throw NSZubrik::XRead();
-    if (count > 0) Check(fFile->ReadAt(position, count, destination));
+    Flush();
+    auto* out = static_cast<uint8_t*>(destination);
+    int32_t done = 0;
+    while (done < count) {
+        const int32_t at = position + done;
+        const int64_t offset = int64_t(at) - fAheadStart;
+        if (offset < 0 || offset >= int64_t(fAhead.size())) {
+            if (count - done >= kBlockBytes) {
+                // Large reads go straight to the caller's memory.
+                Check(fFile->ReadAt(at, count - done, out + done));
+                break;
+            }
+            ReadAhead(at);
+            continue;
+        }
+        const int32_t piece = int32_t(std::min<int64_t>(count - done, int64_t(fAhead.size()) - offset));
+        std::memcpy(out + done, fAhead.data() + offset, size_t(piece));
+        done += piece;
+    }
     fPosition = position + count;
+}
+
+void CMediaBridge::ReadAhead(int32_t position)
+{
+    const int32_t length = std::min(kBlockBytes, fSize - position);
+    fAhead.resize(size_t(length));
+    fAheadStart = position;
+    try {
+        Check(fFile->ReadAt(position, length, fAhead.data()));
+    } catch (...) {
+        fAhead.clear();
+        throw;
+    }
 }
 
 void CMediaBridge::WriteAt(int32_t position, int32_t count, const void* source)
 {
     int64_t end = int64_t(position) + count;
     if (position < 0 || count < 0 || end > INT32_MAX) throw NSZubrik::XWrite();
-    if (count > 0) Check(fFile->WriteAt(position, count, source));
+    if (count > 0) {
+        fAhead.clear();
+        // A write that continues the gathered bytes or lands among them (a
+        // chunk writer patching a size it has just written) joins them.
+        const int64_t pendingEnd = int64_t(fPendingStart) + int64_t(fPending.size());
+        const bool joins = !fPending.empty() && position >= fPendingStart && position <= pendingEnd &&
+                           end - fPendingStart <= kBlockBytes;
+        if (!joins) Flush();
+        if (!joins && (count >= kBlockBytes || !fGatherWrites)) {
+            Check(fFile->WriteAt(position, count, source));
+        } else {
+            if (fPending.empty()) {
+                fPending.reserve(size_t(kBlockBytes));
+                fPendingStart = position;
+            }
+            const size_t offset = size_t(position - fPendingStart);
+            fPending.resize(std::max(fPending.size(), offset + size_t(count)));
+            std::memcpy(fPending.data() + offset, source, size_t(count));
+        }
+    }
     fSize = std::max(fSize, int32_t(end));
     fPosition = int32_t(end);
+}
+
+void CMediaBridge::Flush()
+{
+    if (fPending.empty()) return;
+    // Gathered bytes are given up whether or not the file takes them: a
+    // failed write fails the save that made them.
+    std::vector<uint8_t> pending;
+    pending.swap(fPending);
+    Check(fFile->WriteAt(fPendingStart, int32_t(pending.size()), pending.data()));
+    pending.clear();
+    fPending.swap(pending);
 }
 
 // ---- COpenReadFileBridge
@@ -178,7 +243,7 @@ CSafeFileWriter::CSafeFileWriter(const TFilePath& target, TFourCC type)
     CreateFile(fTemporary, type);
     try {
         fFile = OpenFile(fTemporary, EOpenMode::kReadWrite);
-        fMedia = std::make_unique<CMediaBridge>(*fFile);
+        fMedia = std::make_unique<CMediaBridge>(*fFile, true);
     } catch (...) {
         Discard();
         throw;
@@ -194,6 +259,7 @@ void CSafeFileWriter::Commit()
 {
     if (fCommitted || !fFile) throw NSZubrik::XIllegalCallSequence();
     try {
+        fMedia->Flush();
         Check(fFile->Flush());
         TResult closed = fFile->Close();
         fFile.reset();

@@ -7,6 +7,7 @@
 #include "tambor/Media.h"
 
 #include <memory>
+#include <vector>
 #include <string>
 
 namespace NSDiskKitUtils {
@@ -46,24 +47,42 @@ TFilePath MakeFromReference(const std::string& reference);
 
 // An open file shown as a media. The file stays the caller's. Reads past
 // the end fail with XRead; writes grow the file.
+//
+// The codecs and chunk writers read and write a few kilobytes at a time, so
+// the bridge gathers consecutive writes and reads ahead in blocks of
+// kBlockBytes: one system call per block instead of one per piece. A bridge
+// made to gather writes hands them to the file on Flush, before any read, or
+// when a write goes elsewhere, so its owner calls Flush before it trusts the
+// file to be complete; any other bridge writes at once.
 class CMediaBridge : public NSTambor::CMedia {
 public:
-    explicit CMediaBridge(NSDiskKit::IOpenFile& file);
+    static constexpr int32_t kBlockBytes = 256 * 1024;
+
+    explicit CMediaBridge(NSDiskKit::IOpenFile& file, bool gatherWrites = false);
 
     int32_t GetSize() const override { return fSize; }
     int32_t GetPosition() const override { return fPosition; }
     void SetPosition(int32_t position) override;
     void ReadAt(int32_t position, int32_t count, void* destination) override;
     void WriteAt(int32_t position, int32_t count, const void* source) override;
+    // Hands the gathered writes to the file.
+    void Flush();
 
 protected:
     CMediaBridge() = default;
     void Attach(NSDiskKit::IOpenFile& file);
 
 private:
+    void ReadAhead(int32_t position);
+
     NSDiskKit::IOpenFile* fFile = nullptr;
+    bool fGatherWrites = false;
     int32_t fSize = 0;
     int32_t fPosition = 0;
+    std::vector<uint8_t> fPending;  // writes from fPendingStart on, in order
+    int32_t fPendingStart = 0;
+    std::vector<uint8_t> fAhead;     // the file's bytes from fAheadStart on
+    int32_t fAheadStart = 0;
 };
 
 // A file opened for reading, owned and shown as a media; closed with it.

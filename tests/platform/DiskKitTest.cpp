@@ -122,3 +122,33 @@ TEST(DiskKit, SafeWriterReplacesOnlyOnCommit)
 
     EXPECT_THROW(CSafeFileWriter(folder / "missing" / "x", 0), NSZubrik::XCreateFailed);
 }
+
+// The writer's media gathers small writes: patches among them, writes
+// elsewhere, reads back and whole blocks must all give the bytes written.
+TEST(DiskKit, GatheredWritesReachTheFileInTheirPlaces)
+{
+    TFilePath folder = NSTestSupport::TemporaryFolder();
+    TFilePath target = folder / "Gathered.bin";
+    std::string expected(CMediaBridge::kBlockBytes + 5000, '\0');
+    CSafeFileWriter writer(target, MakeFourCC("ZBX2"));
+    NSTambor::CMedia& media = writer.GetMedia();
+    for (int32_t at = 0; at + 10 <= int32_t(expected.size()); at += 10) {
+        const std::string piece = std::to_string(1000000000 + at).substr(0, 10);
+        media.WriteAt(at, 10, piece.data());
+        expected.replace(size_t(at), 10, piece);
+        if (at % 4000 == 0) {  // a size patched into what was just written
+            media.WriteAt(at + 2, 3, "abc");
+            expected.replace(size_t(at) + 2, 3, "abc");
+        }
+    }
+    media.WriteAt(4, 2, "XY");  // far behind the gathered bytes
+    expected.replace(4, 2, "XY");
+    char back[6] = {};
+    media.ReadAt(0, 6, back);
+    EXPECT_EQ(std::string(back, 6), expected.substr(0, 6));
+    const std::string block(CMediaBridge::kBlockBytes, 'B');
+    media.WriteAt(int32_t(expected.size()), int32_t(block.size()), block.data());
+    expected += block;
+    writer.Commit();
+    EXPECT_EQ(Contents(target), expected);
+}
