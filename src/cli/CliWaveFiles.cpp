@@ -120,7 +120,7 @@ void WriteWaveSample(const CABCWaveSample& wave, const std::filesystem::path& fi
 
     NSDiskKitUtils::CSafeFileWriter writer(file, NSDiskKitUtils::MakeFourCC(riff ? "WAVE" : "AIFF"));
     NSSoundKitGlue::CSoundEncoder encoder(kit, writer.GetMedia(), properties);
-    std::vector<float> first(kBlockFrames), second(kBlockFrames), interleaved(size_t(kBlockFrames) * 2);
+    std::vector<int32_t> block(size_t(kBlockFrames) * 2);
     for (int32_t done = 0; done < frames;) {
         progress.SetCount(frames - done);
         progress.SetPercent(int32_t(int64_t(done) * 100 / frames));
@@ -129,17 +129,11 @@ void WriteWaveSample(const CABCWaveSample& wave, const std::filesystem::path& fi
         const int32_t count = std::min(kBlockFrames, frames - done);
         // The 24-bit view holds every stored value exactly, at the
         // libraries' own full scale.
-        wave.GetFloat24s(done, count, first.data(), 1);
-        if (channels == 2) {
-            wave.GetFloat24s(done, count, second.data(), 2);
-            for (int32_t i = 0; i < count; ++i) {
-                interleaved[size_t(2 * i)] = first[size_t(i)];
-                interleaved[size_t(2 * i + 1)] = second[size_t(i)];
-            }
-            encoder.WriteFrames(interleaved.data(), uint32_t(count));
-        } else {
-            encoder.WriteFrames(first.data(), uint32_t(count));
-        }
+        if (channels == 2)
+            wave.GetInt24Stereo(done, count, block.data());
+        else
+            wave.GetInt24s(done, count, block.data(), 1);
+        encoder.WriteFrames(block.data(), uint32_t(count));
         done += count;
     }
     encoder.Finish();

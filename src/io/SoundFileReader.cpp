@@ -187,7 +187,7 @@ std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadSound(ILengthyProgress* pr
     std::unique_ptr<CABCWaveSample> sample =
         CreateWaveSample(int32_t(properties.sampleRate), int32_t(frames), channels == 2,
                          properties.bits <= 16 ? 16 : 24);
-    std::vector<float> buffer(size_t(kBlockFrames) * channels);
+    std::vector<int32_t> buffer(size_t(kBlockFrames) * channels);
     for (uint32_t done = 0; done < frames;) {
         if (progress) {
             progress->SetCount(int32_t(frames - done));
@@ -197,9 +197,9 @@ std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadSound(ILengthyProgress* pr
         uint32_t count = std::min<uint32_t>(uint32_t(kBlockFrames), frames - done);
         fDecoder->ReadFrames(done, buffer.data(), count);
         if (channels == 2)
-            sample->SetFloat24Stereo(int32_t(done), int32_t(count), buffer.data());
+            sample->SetInt24Stereo(int32_t(done), int32_t(count), buffer.data());
         else
-            sample->SetFloat24s(int32_t(done), int32_t(count), buffer.data(), 1);
+            sample->SetInt24s(int32_t(done), int32_t(count), buffer.data(), 1);
         done += count;
     }
     if (progress) {

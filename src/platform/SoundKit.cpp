@@ -277,6 +277,18 @@ public:
 
     TResult ReadFrames(uint32_t firstFrame, float* buffer, uint32_t count) override
     {
+        return ReadConverted(firstFrame, buffer, count, [](int value) { return float(value >> 8); });
+    }
+
+    TResult ReadFramesInt24(uint32_t firstFrame, int32_t* buffer, uint32_t count) override
+    {
+        return ReadConverted(firstFrame, buffer, count, [](int value) { return int32_t(value >> 8); });
+    }
+
+private:
+    template <typename TSample, typename TConvert>
+    TResult ReadConverted(uint32_t firstFrame, TSample* buffer, uint32_t count, TConvert convert)
+    {
         return Guarded([&] {
             if (count == 0) return kSuccess;
             if (!buffer) return kInvalidArgument;
@@ -292,12 +304,11 @@ public:
             if (done != sf_count_t(count)) return FailureCode(*fFile, fSound, kReadError);
             // libsndfile left-aligns every depth in 32 bits; the shift brings
             // full scale to 2^23, which a float holds exactly.
-            for (size_t i = 0; i < samples; ++i) buffer[i] = float(fScratch[i] >> 8);
+            for (size_t i = 0; i < samples; ++i) buffer[i] = convert(fScratch[i]);
             return kSuccess;
         });
     }
 
-private:
     std::unique_ptr<SVirtualFile> fFile;
     SNDFILE* fSound;
     int fChannels;
@@ -321,18 +332,13 @@ public:
 
     TResult WriteFrames(const float* buffer, uint32_t count) override
     {
-        return Guarded([&] {
-            if (!fSound) return kIllegalCallSequence;
-            if (count == 0) return kSuccess;
-            if (!buffer) return kInvalidArgument;
-            size_t samples = size_t(count) * size_t(fChannels);
-            if (fScratch.size() < samples) fScratch.resize(samples);
-            for (size_t i = 0; i < samples; ++i)
-                fScratch[i] = RoundToInt24(buffer[i]) * 256;
-            if (sf_writef_int(fSound, fScratch.data(), count) != sf_count_t(count))
-                return FailureCode(*fFile, fSound, kWriteError);
-            return fFile->firstError;
-        });
+        return WriteConverted(buffer, count, [](float sample) { return RoundToInt24(sample) * 256; });
+    }
+
+    TResult WriteFramesInt24(const int32_t* buffer, uint32_t count) override
+    {
+        return WriteConverted(buffer, count,
+                              [](int32_t sample) { return std::clamp(sample, -8388608, 8388607) * 256; });
     }
 
     TResult Finish() override
@@ -348,6 +354,22 @@ public:
     }
 
 private:
+    template <typename TSample, typename TConvert>
+    TResult WriteConverted(const TSample* buffer, uint32_t count, TConvert convert)
+    {
+        return Guarded([&] {
+            if (!fSound) return kIllegalCallSequence;
+            if (count == 0) return kSuccess;
+            if (!buffer) return kInvalidArgument;
+            size_t samples = size_t(count) * size_t(fChannels);
+            if (fScratch.size() < samples) fScratch.resize(samples);
+            for (size_t i = 0; i < samples; ++i) fScratch[i] = convert(buffer[i]);
+            if (sf_writef_int(fSound, fScratch.data(), count) != sf_count_t(count))
+                return FailureCode(*fFile, fSound, kWriteError);
+            return fFile->firstError;
+        });
+    }
+
     std::unique_ptr<SVirtualFile> fFile;
     SNDFILE* fSound;
     int fChannels;

@@ -76,12 +76,16 @@ public:
     virtual ~ISoundReader() = default;
     // Reads count frames from firstFrame on; fewer than asked is a read error.
     virtual TResult ReadFrames(uint32_t firstFrame, float* buffer, uint32_t count) = 0;
+    // The same frames as whole numbers at the same full scale.
+    virtual TResult ReadFramesInt24(uint32_t firstFrame, int32_t* buffer, uint32_t count) = 0;
 };
 
 class ISoundWriter {
 public:
     virtual ~ISoundWriter() = default;
     virtual TResult WriteFrames(const float* buffer, uint32_t count) = 0;
+    // Whole numbers at the same full scale, clamped to it.
+    virtual TResult WriteFramesInt24(const int32_t* buffer, uint32_t count) = 0;
     // Completes the file's headers; no frames may follow.
     virtual TResult Finish() = 0;
 };

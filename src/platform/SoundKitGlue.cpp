@@ -99,6 +99,16 @@ CSoundEncoder::CSoundEncoder(ISoundKit& kit, NSTambor::CMedia& media, const SPro
     Check(kit.NewWriter(fBytes, properties, fWriter));
 }
 
+void CSoundDecoder::ReadFrames(uint32_t firstFrame, int32_t* buffer, uint32_t count)
+{
+    Check(fReader->ReadFramesInt24(firstFrame, buffer, count));
+}
+
+void CSoundEncoder::WriteFrames(const int32_t* buffer, uint32_t count)
+{
+    Check(fWriter->WriteFramesInt24(buffer, count));
+}
+
 void CSoundEncoder::WriteFrames(const float* buffer, uint32_t count)
 {
     Check(fWriter->WriteFrames(buffer, count));

@@ -55,6 +55,8 @@ public:
     const NSSoundKit::SProperties& GetProperties() const { return fProperties; }
     // Frames as floats with full scale +-2^23, interleaved when stereo.
     void ReadFrames(uint32_t firstFrame, float* buffer, uint32_t count);
+    // The same frames as whole numbers at full scale +-2^23.
+    void ReadFrames(uint32_t firstFrame, int32_t* buffer, uint32_t count);
 
 private:
     CMediaByteReader fBytes;
@@ -68,6 +70,7 @@ public:
     CSoundEncoder(NSSoundKit::ISoundKit& kit, NSTambor::CMedia& media,
                   const NSSoundKit::SProperties& properties);
     void WriteFrames(const float* buffer, uint32_t count);
+    void WriteFrames(const int32_t* buffer, uint32_t count);
     // Completes the headers; the media then holds the whole file.
     void Finish();
 
