@@ -56,6 +56,12 @@ int RunDemo(const TArguments& arguments)
         return step;
     };
 
+    const std::string midiFile = (folder / (stem + ".mid")).string();
+    const std::vector<std::string> written = {rendered, loopFile, soundFont, midiFile};
+    // A demo run again starts afresh rather than asking about its own files.
+    for (const std::string& file : written)
+        std::filesystem::remove(file, error);
+
     std::cout << "Zubrik demo on " << loop << "\n";
     Step("info");
     RunInfo({loop});
@@ -66,8 +72,6 @@ int RunDemo(const TArguments& arguments)
                     kDemoTempo, "--loops", "2", "--bits", "16"}));
     Step("save as a loop file");
     RunSave(with({loop, "-o", loopFile, "--sensitivity", kDemoSensitivity, "--bars", kDemoBars}));
-    const std::string midiFile = (folder / (stem + ".mid")).string();
-    std::vector<std::string> written = {rendered, loopFile, soundFont, midiFile};
     Step("export SoundFont and MIDI file");
     try {
         RunExport(with({loopFile, "-o", soundFont, "--slices", "--midi", "--yes", "--replace-all"}));
