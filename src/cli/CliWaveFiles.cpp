@@ -1,5 +1,7 @@
 #include "cli/CliWaveFiles.h"
 
+#include "tambor/ByteBuilder.h"
+
 #include <algorithm>
 #include <bit>
 #include <cctype>
@@ -29,18 +31,6 @@ std::string LowerExtension(const std::filesystem::path& file)
     return extension;
 }
 
-void PutU16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
-
 // Little-endian bytes of a float sample, written in place.
 inline void StoreFloat(uint8_t* at, float value)
 {
@@ -53,35 +43,29 @@ inline void StoreFloat(uint8_t* at, float value)
     }
 }
 
-void PutTag(std::vector<uint8_t>& out, const char (&tag)[5])
-{
-    out.insert(out.end(), tag, tag + 4);
-}
-
 // The header of a WAVE file of 32-bit float frames (format tag 3, with the
 // "fact" chunk that non-PCM data carries).
 std::vector<uint8_t> FloatWaveHeader(int32_t sampleRate, int32_t channels, int32_t frameCount)
 {
     const uint32_t dataBytes = uint32_t(frameCount) * uint32_t(channels) * 4;
-    std::vector<uint8_t> header;
-    PutTag(header, "RIFF");
-    PutU32(header, 4 + (8 + 18) + (8 + 4) + 8 + dataBytes);
-    PutTag(header, "WAVE");
-    PutTag(header, "fmt ");
-    PutU32(header, 18);
-    PutU16(header, 3);
-    PutU16(header, uint32_t(channels));
-    PutU32(header, uint32_t(sampleRate));
-    PutU32(header, uint32_t(sampleRate) * uint32_t(channels) * 4);
-    PutU16(header, uint32_t(channels) * 4);
-    PutU16(header, 32);
-    PutU16(header, 0);
-    PutTag(header, "fact");
-    PutU32(header, 4);
-    PutU32(header, uint32_t(frameCount));
-    PutTag(header, "data");
-    PutU32(header, dataBytes);
-    return header;
+    NSTambor::CByteBuilder header;
+    header.Text("RIFF");
+    header.U32LE(4 + (8 + 18) + (8 + 4) + 8 + dataBytes);
+    header.Text("WAVEfmt ");
+    header.U32LE(18);
+    header.U16LE(3);
+    header.U16LE(uint16_t(channels));
+    header.U32LE(uint32_t(sampleRate));
+    header.U32LE(uint32_t(sampleRate) * uint32_t(channels) * 4);
+    header.U16LE(uint16_t(channels * 4));
+    header.U16LE(32);
+    header.U16LE(0);
+    header.Text("fact");
+    header.U32LE(4);
+    header.U32LE(uint32_t(frameCount));
+    header.Text("data");
+    header.U32LE(dataBytes);
+    return header.Data();
 }
 
 } // namespace

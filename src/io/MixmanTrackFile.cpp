@@ -1,5 +1,7 @@
 #include "io/MixmanTrackFile.h"
 
+#include "tambor/ByteBuilder.h"
+
 #include <algorithm>
 #include <bit>
 #include <initializer_list>
@@ -22,57 +24,46 @@ constexpr size_t kSamplePadding = 1344;
 constexpr size_t kTotalOffset = 2;
 
 // Little-endian numbers and raw bytes collected for the file.
-class CTrackBytes {
+class CTrackBytes : public NSTambor::CByteBuilder {
 public:
-    void Bytes(std::initializer_list<uint8_t> values) { fBytes.insert(fBytes.end(), values); }
-    void Bytes(std::span<const uint8_t> values) { fBytes.insert(fBytes.end(), values.begin(), values.end()); }
-    void Zeros(size_t count) { fBytes.insert(fBytes.end(), count, 0); }
-    void U8(uint8_t value) { fBytes.push_back(value); }
-    void U16(uint16_t value) { Bytes({uint8_t(value), uint8_t(value >> 8)}); }
-    void U32(uint32_t value) { Bytes({uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)}); }
-    void U32BE(uint32_t value) { Bytes({uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)}); }
+    void Bytes(std::initializer_list<uint8_t> values) { Append({values.begin(), values.size()}); }
+    void Bytes(std::span<const uint8_t> values) { Append(values); }
     void F64(double value)
     {
         const auto bits = std::bit_cast<uint64_t>(value);
-        U32(static_cast<uint32_t>(bits));
-        U32(static_cast<uint32_t>(bits >> 32));
+        U32LE(static_cast<uint32_t>(bits));
+        U32LE(static_cast<uint32_t>(bits >> 32));
     }
-    void Text(const std::string& text) { fBytes.insert(fBytes.end(), text.begin(), text.end()); }
     // A length byte and the text.
     void ShortText(const std::string& text)
     {
         const size_t length = std::min<size_t>(text.size(), 255);
         U8(static_cast<uint8_t>(length));
-        Text(text.substr(0, length));
+        Text(std::string_view(text).substr(0, length));
     }
     void PatchU32(size_t offset, uint32_t value)
     {
         for (size_t i = 0; i < 4; ++i)
-            fBytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+            Data()[offset + i] = static_cast<uint8_t>(value >> (8 * i));
     }
-    size_t Size() const { return fBytes.size(); }
-    std::vector<uint8_t>& Data() { return fBytes; }
-
-private:
-    std::vector<uint8_t> fBytes;
 };
 
 std::string TrackName(const SMixmanTrack& track) { return track.fName.substr(0, SMixmanTrack::kMaxNameLength); }
 
 void MainHeader(CTrackBytes& out, const SMixmanTrack& track)
 {
-    out.U16(8);
-    out.U32(0); // the total, patched once the slices are known
-    out.U16(0);
+    out.U16LE(8);
+    out.U32LE(0); // the total, patched once the slices are known
+    out.U16LE(0);
     out.F64(track.fTempo);
-    out.U16(16);
-    out.U16(static_cast<uint16_t>(kSampleRate));
+    out.U16LE(16);
+    out.U16LE(static_cast<uint16_t>(kSampleRate));
     out.Bytes({100, 63});
-    out.U16(TrackName(track).empty() ? 0 : 1);
-    out.U16(0);
-    out.U16(50);
+    out.U16LE(TrackName(track).empty() ? 0 : 1);
+    out.U16LE(0);
+    out.U16LE(50);
     for (const uint32_t value : {0u, uint32_t(track.fFlags[2]), uint32_t(track.fFlags[3]), 0u, 0u})
-        out.U32(value);
+        out.U32LE(value);
     for (int i = 0; i < 4; ++i)
         out.F64(0.0);
     out.Bytes({0x00, 0x04, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
@@ -83,12 +74,12 @@ void NoteBlock(CTrackBytes& out, const SMixmanTrack& track)
 {
     const auto eventBytes = static_cast<uint32_t>(track.fEvents.size());
     out.Bytes({0x00, 0x04, 0x00, 0x04, 0x00, 0x00});
-    out.U32(eventBytes + 4);
+    out.U32LE(eventBytes + 4);
     out.Bytes({0x00, 0x00, 0x01, 0x00, 0xE0, 0x01});
     out.U32BE(eventBytes);
     out.Bytes(track.fEvents);
     out.Bytes({0x00, 0x01});
-    out.U32(uint32_t(track.fLoopBeats) * SMixmanTrack::kTicksPerBeat);
+    out.U32LE(uint32_t(track.fLoopBeats) * SMixmanTrack::kTicksPerBeat);
     out.Bytes({0x01, 0x00, 0x00, track.fFlags[0], track.fFlags[1]});
 }
 
@@ -96,14 +87,14 @@ void TrackDescription(CTrackBytes& out, const SMixmanTrack& track)
 {
     out.ShortText(TrackName(track));
     for (const uint16_t value : {0, 1, 0, 0, 0})
-        out.U16(value);
+        out.U16LE(value);
     out.Zeros(4 * 4 + 16 * 2);
     for (int i = 0; i < 253; ++i)
         out.F64(1.0);
     for (int i = 0; i < 3; ++i)
         out.F64(0.0);
     out.Zeros(24 * 2);
-    out.U16(2);
+    out.U16LE(2);
     out.U8(static_cast<uint8_t>(track.fSlices.size()));
     out.Bytes({0x00, 0xFF, 0xFF, 0x09, 0x00, 0x07, 0x00});
     out.Text("CSample");
@@ -113,17 +104,17 @@ void TrackDescription(CTrackBytes& out, const SMixmanTrack& track)
 void WaveHeader(CTrackBytes& out, uint32_t sampleBytes)
 {
     out.Text("RIFF");
-    out.U32(sampleBytes + 36);
+    out.U32LE(sampleBytes + 36);
     out.Text("WAVEfmt ");
-    out.U32(16);
-    out.U16(1);
-    out.U16(1);
-    out.U32(kSampleRate);
-    out.U32(kSampleRate * 2);
-    out.U16(2);
-    out.U16(16);
+    out.U32LE(16);
+    out.U16LE(1);
+    out.U16LE(1);
+    out.U32LE(kSampleRate);
+    out.U32LE(kSampleRate * 2);
+    out.U16LE(2);
+    out.U16LE(16);
     out.Text("data");
-    out.U32(sampleBytes);
+    out.U32LE(sampleBytes);
 }
 
 void Slice(CTrackBytes& out, const SMixmanTrack::SSlice& slice, bool first)
@@ -131,7 +122,7 @@ void Slice(CTrackBytes& out, const SMixmanTrack::SSlice& slice, bool first)
     const auto sampleBytes = static_cast<uint32_t>(slice.fSampleBytes.size());
     if (!first)
         out.Bytes({0x01, 0x80});
-    out.U32(sampleBytes + kSliceRecordExtra);
+    out.U32LE(sampleBytes + kSliceRecordExtra);
     out.Bytes({0x44, 0xAC, 0x00, 0x00, 0xFF, 0xFF, 0x3F, 0x00, 0x00, 0x3F, 0x63, slice.fKeys[0], slice.fKeys[1]});
     out.Bytes({0x63, 0x63, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3C, 0x00, 0x00, 0x0A, 0x00, 0x00});
     for (int field = 0; field < 2; ++field) {
@@ -140,7 +131,7 @@ void Slice(CTrackBytes& out, const SMixmanTrack::SSlice& slice, bool first)
     }
     const size_t info = out.Size();
     out.Zeros(16);
-    out.U32(sampleBytes);
+    out.U32LE(sampleBytes);
     out.Zeros(28);
     out.Bytes({0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x00, 0x44, 0xAC, 0x00, 0x00, 0x10, 0x00,
                0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x7F, 0xFF, 0x7F});

@@ -1,5 +1,7 @@
 #include "io/SampleCellFileFormat.h"
 
+#include "tambor/ByteBuilder.h"
+
 #include <algorithm>
 #include <initializer_list>
 
@@ -26,56 +28,35 @@ constexpr uint16_t kHighestKey = 127;
 constexpr uint32_t kNoSample = 0xFFFFFFFF;
 
 // Big-endian numbers and fixed-size text fields collected for one chunk.
-class CChunkBytes {
+class CChunkBytes : public NSTambor::CByteBuilder {
 public:
-    void U16(uint16_t value)
-    {
-        fBytes.push_back(uint8_t(value >> 8));
-        fBytes.push_back(uint8_t(value));
-    }
-    void U32(uint32_t value)
-    {
-        U16(uint16_t(value >> 16));
-        U16(uint16_t(value));
-    }
     void U16s(std::initializer_list<uint16_t> values)
     {
         for (const uint16_t value : values)
-            U16(value);
+            U16BE(value);
     }
-    void Zeros(size_t count) { fBytes.insert(fBytes.end(), count, 0); }
-    // The text cut to fit, zero-filled to the field's size.
-    void Field(const std::string& text, size_t size)
-    {
-        const size_t length = std::min(text.size(), size);
-        fBytes.insert(fBytes.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length));
-        Zeros(size - length);
-    }
-    void Code(const char (&code)[5]) { fBytes.insert(fBytes.end(), code, code + 4); }
+    void Code(const char (&code)[5]) { Text(std::string_view(code, 4)); }
 
     void WriteAs(CMedia& parent, const CFourCharCode& id) const
     {
         NSTambor::CIFFWriter2 chunk(parent);
         chunk.BeginChunk(id);
-        NSTambor::WriteBytes(chunk.GetMedia(), static_cast<int32_t>(fBytes.size()), fBytes.data());
+        NSTambor::WriteBytes(chunk.GetMedia(), static_cast<int32_t>(Size()), Data().data());
         chunk.End();
     }
-
-private:
-    std::vector<uint8_t> fBytes;
 };
 
 CChunkBytes FileList(const SSampleCellInstrument& instrument)
 {
     CChunkBytes bytes;
-    bytes.U32(static_cast<uint32_t>(instrument.fSlices.size()));
-    bytes.U32(kFileEntrySize);
+    bytes.U32BE(static_cast<uint32_t>(instrument.fSlices.size()));
+    bytes.U32BE(kFileEntrySize);
     for (const SSampleCellInstrument::SSlice& slice : instrument.fSlices) {
         bytes.Zeros(28);
-        bytes.U32(0);
+        bytes.U32BE(0);
         bytes.Field(slice.fFileName, kNameField);
         bytes.Code("WAVE");
-        bytes.U16(1);
+        bytes.U16BE(1);
         bytes.Field(".\\" + slice.fFileName, kPathField);
     }
     return bytes;
@@ -90,19 +71,19 @@ CChunkBytes SampleList(const SSampleCellInstrument& instrument)
     for (const SSampleCellInstrument::SSlice& slice : instrument.fSlices)
         totalFrames += slice.fFrames;
     CChunkBytes bytes;
-    bytes.U32(static_cast<uint32_t>(instrument.fSlices.size()) * channels);
-    bytes.U32(kSampleEntrySize);
-    bytes.U32(channels * totalFrames * 2);
+    bytes.U32BE(static_cast<uint32_t>(instrument.fSlices.size()) * channels);
+    bytes.U32BE(kSampleEntrySize);
+    bytes.U32BE(channels * totalFrames * 2);
     for (size_t k = 0; k < instrument.fSlices.size(); ++k) {
         const SSampleCellInstrument::SSlice& slice = instrument.fSlices[k];
         for (uint32_t channel = 1; channel <= channels; ++channel) {
-            bytes.U32(static_cast<uint32_t>(k));
-            bytes.U32(0);
-            bytes.U16(static_cast<uint16_t>(channel));
-            bytes.U32(0);
-            bytes.U32(slice.fFrames * 2);
+            bytes.U32BE(static_cast<uint32_t>(k));
+            bytes.U32BE(0);
+            bytes.U16BE(static_cast<uint16_t>(channel));
+            bytes.U32BE(0);
+            bytes.U32BE(slice.fFrames * 2);
             bytes.Field(slice.fSampleName, kNameField);
-            bytes.U32(0);
+            bytes.U32BE(0);
             bytes.U16s({63, 0, 63, 0, 63});
         }
     }
@@ -120,11 +101,11 @@ CChunkBytes Keygroups(const SSampleCellInstrument& instrument)
         const uint16_t highest = k + 1 == count ? kHighestKey : static_cast<uint16_t>(CSampleCellFileFormat::kFirstKey + k);
         bytes.U16s({highest, 0, 1});
         if (instrument.fStereo) {
-            bytes.U32(2 * k);
-            bytes.U32(2 * k + 1);
+            bytes.U32BE(2 * k);
+            bytes.U32BE(2 * k + 1);
         } else {
-            bytes.U32(k);
-            bytes.U32(kNoSample);
+            bytes.U32BE(k);
+            bytes.U32BE(kNoSample);
         }
         bytes.U16s({0, 99, 0, 0, CSampleCellFileFormat::kRootKey});
     }

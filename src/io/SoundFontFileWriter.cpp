@@ -1,6 +1,7 @@
 #include "io/SoundFontFileWriter.h"
 
 #include "app/ZubrikErrors.h"
+#include "tambor/ByteBuilder.h"
 #include "tambor/Media.h"
 
 #include <algorithm>
@@ -18,35 +19,19 @@ constexpr uint16_t kGeneratorsPerZone = 3;
 constexpr int32_t kModulatorRecordSize = 10;
 
 // Little-endian records built in memory and written as one piece.
-class CRecordBytes {
+class CRecordBytes : public CByteBuilder {
 public:
-    void U8(uint8_t value) { fBytes.push_back(value); }
-    void U16(uint16_t value)
-    {
-        U8(static_cast<uint8_t>(value));
-        U8(static_cast<uint8_t>(value >> 8));
-    }
-    void U32(uint32_t value)
-    {
-        U16(static_cast<uint16_t>(value));
-        U16(static_cast<uint16_t>(value >> 16));
-    }
-    void Zeros(int32_t count) { fBytes.insert(fBytes.end(), static_cast<size_t>(count), 0); }
     // A fixed 20-byte name: at most 19 characters, zero-filled.
     void Name(const std::string& name)
     {
-        const size_t length = std::min(name.size(), size_t(CSoundFontFileWriter::kNameSize - 1));
-        fBytes.insert(fBytes.end(), name.begin(), name.begin() + static_cast<std::ptrdiff_t>(length));
-        Zeros(CSoundFontFileWriter::kNameSize - static_cast<int32_t>(length));
+        constexpr auto kSize = size_t(CSoundFontFileWriter::kNameSize);
+        Field(std::string_view(name).substr(0, kSize - 1), kSize);
     }
     void WriteTo(CMedia& media) const
     {
-        if (!fBytes.empty())
-            WriteBytes(media, static_cast<int32_t>(fBytes.size()), fBytes.data());
+        if (Size() > 0)
+            WriteBytes(media, static_cast<int32_t>(Size()), Data().data());
     }
-
-private:
-    std::vector<uint8_t> fBytes;
 };
 
 void WriteChunk(CMedia& parent, const char (&id)[5], const CRecordBytes& bytes)
@@ -74,38 +59,38 @@ void WriteTextChunk(CMedia& parent, const char (&id)[5], const std::string& text
 void PresetHeader(CRecordBytes& bytes, const std::string& name, uint16_t bagIndex)
 {
     bytes.Name(name);
-    bytes.U16(0); // preset
-    bytes.U16(0); // bank
-    bytes.U16(bagIndex);
-    bytes.U32(0); // library
-    bytes.U32(0); // genre
-    bytes.U32(0); // morphology
+    bytes.U16LE(0); // preset
+    bytes.U16LE(0); // bank
+    bytes.U16LE(bagIndex);
+    bytes.U32LE(0); // library
+    bytes.U32LE(0); // genre
+    bytes.U32LE(0); // morphology
 }
 
 void Bag(CRecordBytes& bytes, uint16_t generatorIndex, uint16_t modulatorIndex)
 {
-    bytes.U16(generatorIndex);
-    bytes.U16(modulatorIndex);
+    bytes.U16LE(generatorIndex);
+    bytes.U16LE(modulatorIndex);
 }
 
 void Generator(CRecordBytes& bytes, uint16_t generator, uint16_t amount)
 {
-    bytes.U16(generator);
-    bytes.U16(amount);
+    bytes.U16LE(generator);
+    bytes.U16LE(amount);
 }
 
 void SampleHeader(CRecordBytes& bytes, const CSoundFontSampleParams& params, uint16_t link)
 {
     bytes.Name(params.fName);
-    bytes.U32(params.fStart);
-    bytes.U32(params.fEnd);
-    bytes.U32(params.fStart); // loop start
-    bytes.U32(params.fEnd);   // loop end
-    bytes.U32(params.fSampleRate);
+    bytes.U32LE(params.fStart);
+    bytes.U32LE(params.fEnd);
+    bytes.U32LE(params.fStart); // loop start
+    bytes.U32LE(params.fEnd);   // loop end
+    bytes.U32LE(params.fSampleRate);
     bytes.U8(params.fOriginalKey);
     bytes.U8(0); // pitch correction
-    bytes.U16(link);
-    bytes.U16(static_cast<uint16_t>(params.fSampleType));
+    bytes.U16LE(link);
+    bytes.U16LE(static_cast<uint16_t>(params.fSampleType));
 }
 
 } // namespace
@@ -143,8 +128,8 @@ void CSoundFontFileWriter::WriteInfo(const std::string& bankName, const std::str
     info.BeginList(CFourCharCode("INFO"));
     CMedia& media = info.GetMedia();
     CRecordBytes version;
-    version.U16(2);
-    version.U16(0);
+    version.U16LE(2);
+    version.U16LE(0);
     WriteChunk(media, "ifil", version);
     CRecordBytes engine;
     for (const char c : std::string("EMU8000"))
@@ -227,9 +212,9 @@ void CSoundFontFileWriter::WritePresetData(const std::string& presetName, const 
 
     CRecordBytes instruments;
     instruments.Name(presetName);
-    instruments.U16(0);
+    instruments.U16LE(0);
     instruments.Name("EOI");
-    instruments.U16(zoneCount);
+    instruments.U16LE(zoneCount);
     WriteChunk(media, "inst", instruments);
     CRecordBytes instrumentBags;
     for (int32_t zone = 0; zone <= zones; ++zone)
