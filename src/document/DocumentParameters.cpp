@@ -56,16 +56,14 @@ void CZubrikDocument::CommitEffects(const SEffectParameters& next, int32_t nameE
 
 void CZubrikDocument::ToggleExportAsOneSample()
 {
-    SDocumentParameters p = GetParameters();
-    p.fExportAsOneSample = !p.fExportAsOneSample;
-    CommitParameters(p, NSStrings::kToggleExportAsOneSample);
+    CommitParameter(&SDocumentParameters::fExportAsOneSample,
+                    !GetParameters().fExportAsOneSample, NSStrings::kToggleExportAsOneSample);
 }
 
 void CZubrikDocument::ToggleSilenceSelected()
 {
-    SDocumentParameters p = GetParameters();
-    p.fSilenceSelected = !p.fSilenceSelected;
-    CommitParameters(p, NSStrings::kToggleSilenceSelected);
+    CommitParameter(&SDocumentParameters::fSilenceSelected,
+                    !GetParameters().fSilenceSelected, NSStrings::kToggleSilenceSelected);
 }
 
 void CZubrikDocument::TogglePreviewPlay()
@@ -73,9 +71,7 @@ void CZubrikDocument::TogglePreviewPlay()
     // A cancelled question still lets the toggle go ahead.
     if (!IsPreviewOn())
         AskForLoopLength();
-    SDocumentParameters p = GetParameters();
-    p.fPreviewOn = !p.fPreviewOn;
-    CommitParameters(p, NSStrings::kTogglePreviewPlay);
+    CommitParameter(&SDocumentParameters::fPreviewOn, !GetParameters().fPreviewOn, NSStrings::kTogglePreviewPlay);
 }
 
 void CZubrikDocument::SetTimeSignature(int32_t numerator, int32_t denominator)
@@ -88,48 +84,38 @@ void CZubrikDocument::SetTimeSignature(int32_t numerator, int32_t denominator)
 
 void CZubrikDocument::SetBars(int32_t bars)
 {
-    SDocumentParameters p = GetParameters();
-    p.fBars = bars;
-    CommitParameters(p, NSStrings::kChangeBarCount);
+    CommitParameter(&SDocumentParameters::fBars, bars, NSStrings::kChangeBarCount);
 }
 
 void CZubrikDocument::SetBeats(int32_t beats)
 {
-    SDocumentParameters p = GetParameters();
-    p.fBeats = beats;
-    CommitParameters(p, NSStrings::kChangeBeatCount);
+    CommitParameter(&SDocumentParameters::fBeats, beats, NSStrings::kChangeBeatCount);
 }
 
 void CZubrikDocument::SetPitch(int16_t cents)
 {
-    SDocumentParameters p = GetParameters();
-    p.fPitch = cents;
-    CommitParameters(p, NSStrings::kChangePitch);
+    CommitParameter(&SDocumentParameters::fPitch, cents, NSStrings::kChangePitch);
 }
 
 void CZubrikDocument::SetPreviewTempo(int32_t tempo)
 {
-    SDocumentParameters p = GetParameters();
-    p.fPreviewTempo = std::clamp(tempo, CZubrikSequencer::kMinimumPreviewTempo, CZubrikSequencer::kMaximumPreviewTempo);
-    CommitParameters(p, NSStrings::kChangePreviewTempo);
+    const int32_t clamped =
+        std::clamp(tempo, CZubrikSequencer::kMinimumPreviewTempo, CZubrikSequencer::kMaximumPreviewTempo);
+    CommitParameter(&SDocumentParameters::fPreviewTempo, clamped, NSStrings::kChangePreviewTempo);
 }
 
 void CZubrikDocument::SetLeftLocator(int32_t frame)
 {
     if (frame < 0 || frame >= GetRightLocator())
         return;
-    SDocumentParameters p = GetParameters();
-    p.fLeftLocator = frame;
-    CommitParameters(p, NSStrings::kMoveLeftLocator);
+    CommitParameter(&SDocumentParameters::fLeftLocator, frame, NSStrings::kMoveLeftLocator);
 }
 
 void CZubrikDocument::SetRightLocator(int32_t frame)
 {
     if (frame <= GetLeftLocator() || frame > fWaveSample->GetFrameCount())
         return;
-    SDocumentParameters p = GetParameters();
-    p.fRightLocator = frame;
-    CommitParameters(p, NSStrings::kMoveRightLocator);
+    CommitParameter(&SDocumentParameters::fRightLocator, frame, NSStrings::kMoveRightLocator);
 }
 
 void CZubrikDocument::SetLoop(int32_t left, int32_t right)
@@ -146,9 +132,7 @@ void CZubrikDocument::ToggleEnvelope()
 {
     if (!IsTempoMode())
         return;
-    SDocumentParameters p = GetParameters();
-    p.fEnvelopeOn = !p.fEnvelopeOn;
-    CommitParameters(p, NSStrings::kToggleEnvelope);
+    CommitParameter(&SDocumentParameters::fEnvelopeOn, !GetParameters().fEnvelopeOn, NSStrings::kToggleEnvelope);
 }
 
 void CZubrikDocument::SelectEnvelopePreset(int32_t attack, int32_t decay, int32_t stretch)
@@ -163,23 +147,17 @@ void CZubrikDocument::SelectEnvelopePreset(int32_t attack, int32_t decay, int32_
 
 void CZubrikDocument::SetEnvelopeAttack(int32_t value)
 {
-    SDocumentParameters p = GetParameters();
-    p.fEnvelopeAttack = value;
-    CommitParameters(p, NSStrings::kChangeEnvelopeAttack);
+    CommitParameter(&SDocumentParameters::fEnvelopeAttack, value, NSStrings::kChangeEnvelopeAttack);
 }
 
 void CZubrikDocument::SetEnvelopeDecay(int32_t value)
 {
-    SDocumentParameters p = GetParameters();
-    p.fEnvelopeDecay = value;
-    CommitParameters(p, NSStrings::kChangeEnvelopeDecay);
+    CommitParameter(&SDocumentParameters::fEnvelopeDecay, value, NSStrings::kChangeEnvelopeDecay);
 }
 
 void CZubrikDocument::SetEnvelopeStretch(int32_t value)
 {
-    SDocumentParameters p = GetParameters();
-    p.fEnvelopeStretch = value;
-    CommitParameters(p, NSStrings::kChangeEnvelopeStretch);
+    CommitParameter(&SDocumentParameters::fEnvelopeStretch, value, NSStrings::kChangeEnvelopeStretch);
 }
 
 // ------------------------------------------------------------------ effects
@@ -262,10 +240,8 @@ bool CZubrikDocument::AskForLoopLength()
     if (!answer || !CNoLengthSpecifiedField::MayConfirm(*answer))
         return false;
     // Both commits carry the same name and so undo as one step.
+    CommitParameter(&SDocumentParameters::fBars, std::min(*answer, kMaximumBars), NSStrings::kChangeBarCount);
     SDocumentParameters p = GetParameters();
-    p.fBars = std::min(*answer, kMaximumBars);
-    CommitParameters(p, NSStrings::kChangeBarCount);
-    p = GetParameters();
     p.fPreviewTempo = ClampedOriginalTempo();
     CommitParameters(p, NSStrings::kChangeBarCount);
     fHistory.ForgetMergeKey();

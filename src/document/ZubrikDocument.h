@@ -271,6 +271,14 @@ private:
     void Commit(NSUndoPackage::TChangeRef change, int32_t nameEntry, const std::u16string& mergeKey = {});
     void Commit(NSUndoPackage::TChangeRef change, const std::u16string& name, const std::u16string& mergeKey);
     void CommitParameters(const SDocumentParameters& next, int32_t nameEntry);
+    // Commits the parameters with one field changed.
+    template <typename TField>
+    void CommitParameter(TField SDocumentParameters::*field, TField value, int32_t nameEntry)
+    {
+        SDocumentParameters next = GetParameters();
+        next.*field = value;
+        CommitParameters(next, nameEntry);
+    }
     void CommitEffects(const SEffectParameters& next, int32_t nameEntry);
     void CommitSlices(std::unique_ptr<CSliceSequence> next, int32_t nameEntry, const std::u16string& mergeKey = {});
     void PerformOutsideHistory(NSUndoPackage::TChangeRef change);
