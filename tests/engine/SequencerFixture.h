@@ -15,9 +15,8 @@ using namespace NSZubrik;
 
 inline constexpr int kBlock = 64;
 
-// A 44.1 kHz noise loop with locked slices of 2000 frames, in tempo mode
-// with one bar of 1/4 over the loop, previewed at its original tempo (so
-// that source and output times agree).
+// A 44.1 kHz noise loop with locked 2000-frame slices, in tempo mode (one
+// bar of 1/4) previewed at its original tempo.
 struct CLoop {
     std::unique_ptr<CABCWaveSample> fWave;
     std::unique_ptr<CSliceSequence> fSlices;
@@ -47,8 +46,7 @@ struct CLoop {
         fSequencer->SetWaveSample(*fWave, fSlices.get()); // cursor into the loop
     }
 
-    // Renders block by block and returns the output frames at which a voice
-    // was started.
+    // Renders block by block; returns the frames at which a voice started.
     std::vector<int64_t> EventFrames(int blocks)
     {
         std::vector<int64_t> frames;

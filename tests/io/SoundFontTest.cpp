@@ -1,37 +1,33 @@
-#include <gtest/gtest.h>
+#include "SamplerExportFixture.h"
 
-#include "app/ZubrikErrors.h"
-#include "document/LengthyOperation.h"
+#include <map>
+
 #include "io/MIDIExport.h"
 #include "io/SoundFontFileFormat.h"
 #include "io/SoundFontFileWriter.h"
 #include "tambor/Media.h"
-#include "ExportTestSupport.h"
 
-using namespace NSZubrik;
+using namespace NSSamplerExportTest;
 using namespace NSTambor;
-using NSExportTest::TBytes;
-using NSExportTest::operator+;
 
 namespace {
 
-uint32_t U32(const TBytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 int16_t I16(const TBytes& b, size_t at) { return int16_t(b[at] | b[at + 1] << 8); }
 std::string Name(const TBytes& b, size_t at) { return std::string(reinterpret_cast<const char*>(&b[at])).substr(0, 20); }
 
 // The chunks of a RIFF file under their paths ("sfbk/pdta/shdr"), in order;
 // every size must fit its parent.
-std::vector<std::pair<std::string, TBytes>> Chunks(const TBytes& b, size_t at, size_t end, const std::string& path)
+std::vector<std::pair<std::string, TBytes>> Tree(const TBytes& b, size_t at, size_t end, const std::string& path)
 {
     std::vector<std::pair<std::string, TBytes>> chunks;
     while (at + 8 <= end) {
         const std::string id(b.begin() + long(at), b.begin() + long(at) + 4);
-        const size_t size = U32(b, at + 4);
+        const size_t size = LE32(b, at + 4);
         EXPECT_LE(at + 8 + size, end) << path << id;
         if (at + 8 + size > end)
             break;
         if (id == "RIFF" || id == "LIST") {
-            auto inner = Chunks(b, at + 12, at + 8 + size, path + std::string(b.begin() + long(at) + 8, b.begin() + long(at) + 12) + "/");
+            auto inner = Tree(b, at + 12, at + 8 + size, path + std::string(b.begin() + long(at) + 8, b.begin() + long(at) + 12) + "/");
             chunks.insert(chunks.end(), inner.begin(), inner.end());
         } else {
             chunks.emplace_back(path + id, TBytes(b.begin() + long(at) + 8, b.begin() + long(at + 8 + size)));
@@ -44,18 +40,13 @@ std::vector<std::pair<std::string, TBytes>> Chunks(const TBytes& b, size_t at, s
 
 std::map<std::string, TBytes> ChunkMap(const TBytes& file)
 {
-    std::map<std::string, TBytes> map;
-    for (auto& [path, bytes] : Chunks(file, 0, file.size(), ""))
-        map[path] = bytes;
-    return map;
+    const auto chunks = Tree(file, 0, file.size(), "");
+    return {chunks.begin(), chunks.end()};
 }
 
-struct CRecordingProgress : ILengthyProgress {
-    std::vector<int32_t> counts;
+struct CRecordingProgress : CProgress {
     int32_t percents = 0;
     int32_t stopAfter = -1;
-    void SetText(const std::u16string&) override {}
-    void SetCount(int32_t count) override { counts.push_back(count); }
     void SetPercent(int32_t) override { ++percents; }
     bool StopRequested() const override { return stopAfter >= 0 && percents > stopAfter; }
 };
@@ -89,35 +80,20 @@ TEST(SoundFontFileWriter, LayoutAndTerminalRecords)
     writer.EndSampleData();
     writer.WritePresetData("Beat.sf2", samples);
 
-    const TBytes file(media.GetBuffer(), media.GetBuffer() + media.GetSize());
-    std::vector<std::string> paths;
-    for (const auto& chunk : Chunks(file, 0, file.size(), ""))
-        paths.push_back(chunk.first);
-    EXPECT_EQ(paths, (std::vector<std::string>{"sfbk/INFO/ifil", "sfbk/INFO/isng", "sfbk/INFO/INAM", "sfbk/INFO/ICMT",
-                                                "sfbk/sdta/smpl", "sfbk/pdta/phdr", "sfbk/pdta/pbag", "sfbk/pdta/pmod",
-                                                "sfbk/pdta/pgen", "sfbk/pdta/inst", "sfbk/pdta/ibag", "sfbk/pdta/imod",
-                                                "sfbk/pdta/igen", "sfbk/pdta/shdr"}));
-    auto c = ChunkMap(file);
-    EXPECT_EQ(c["sfbk/INFO/ifil"], (TBytes{2, 0, 0, 0}));
-    EXPECT_EQ(c["sfbk/INFO/isng"], (TBytes{'E', 'M', 'U', '8', '0', '0', '0', 0}));
+    auto c = ChunkMap(TBytes(media.GetBuffer(), media.GetBuffer() + media.GetSize()));
+    EXPECT_EQ(c.size(), 14u);
     EXPECT_EQ(c["sfbk/INFO/INAM"], (TBytes{'B', 'e', 'a', 't', '.', 's', 'f', '2', 0, 0})); // even: two zeros
-    EXPECT_EQ(c["sfbk/INFO/ICMT"].size(), 20u);
     TBytes smpl(2 * 49, 0);
     smpl[0] = 1, smpl[2] = 0xFE, smpl[3] = 0xFF, smpl[4] = 0xFF, smpl[5] = 0x7F;
     EXPECT_EQ(c["sfbk/sdta/smpl"], smpl);
-    EXPECT_EQ(c["sfbk/pdta/pbag"], (TBytes{0, 0, 0, 0, 1, 0, 0, 0}));
-    EXPECT_EQ(c["sfbk/pdta/pmod"], TBytes(10, 0));
     EXPECT_EQ(c["sfbk/pdta/pgen"], (TBytes{41, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(c["sfbk/pdta/ibag"], (TBytes{0, 0, 0, 0, 3, 0, 0, 0, 6, 0, 0, 0}));
-    EXPECT_EQ(c["sfbk/pdta/imod"], TBytes(10, 0));
     EXPECT_EQ(c["sfbk/pdta/igen"], (TBytes{43, 0, 36, 36, 17, 0, 0, 0, 53, 0, 0, 0, //
                                            43, 0, 37, 37, 17, 0, 0, 0, 53, 0, 1, 0, 0, 0, 0, 0}));
     const TBytes& phdr = c["sfbk/pdta/phdr"];
     ASSERT_EQ(phdr.size(), 76u);
-    EXPECT_EQ(Name(phdr, 0), "Beat.sf2");
-    EXPECT_EQ(TBytes(phdr.begin() + 20, phdr.begin() + 38), TBytes(18, 0));
     EXPECT_EQ(Name(phdr, 38), "EOP");
-    EXPECT_EQ(U32(phdr, 62), 1u);
+    EXPECT_EQ(LE32(phdr, 62), 1u);
     const TBytes& inst = c["sfbk/pdta/inst"];
     ASSERT_EQ(inst.size(), 44u);
     EXPECT_EQ(Name(inst, 22), "EOI");
@@ -134,10 +110,10 @@ TEST(SoundFontFileWriter, LayoutAndTerminalRecords)
 TEST(SoundFontFileFormat, MonoAndStereoSlices)
 {
     for (const bool stereo : {false, true}) {
-        NSExportTest::CLoop loop(1, 2, stereo);
+        CSlicedLoop loop(2, stereo, 44100);
         CExporter exporter(u"Beat", *loop.sequencer, true, false);
         CRecordingProgress progress;
-        auto c = ChunkMap(NSExportTest::FileBytes(Export(exporter, "Beat.sf2", progress)));
+        auto c = ChunkMap(ReadAll(Export(exporter, "Beat.sf2", progress)));
         EXPECT_EQ(progress.counts, (std::vector<int32_t>{2, 1}));
         const TBytes &shdr = c["sfbk/pdta/shdr"], &igen = c["sfbk/pdta/igen"], &smpl = c["sfbk/sdta/smpl"];
         const size_t samples = stereo ? 4 : 2;
@@ -154,10 +130,10 @@ TEST(SoundFontFileFormat, MonoAndStereoSlices)
             const std::unique_ptr<CABCWaveSample> piece = exporter.RenderPiece(slice);
             const size_t h = 46 * s, z = 12 * s;
             EXPECT_EQ(Name(shdr, h), names[stereo][s]);
-            EXPECT_EQ(U32(shdr, h + 20), start);
+            EXPECT_EQ(LE32(shdr, h + 20), start);
             const uint32_t end = start + uint32_t(piece->GetFrameCount());
-            EXPECT_EQ(U32(shdr, h + 24), end);
-            EXPECT_EQ(U32(shdr, h + 36), 11025u);
+            EXPECT_EQ(LE32(shdr, h + 24), end);
+            EXPECT_EQ(LE32(shdr, h + 36), 11025u);
             EXPECT_EQ(shdr[h + 40], 36 + slice);
             EXPECT_EQ(I16(shdr, h + 42), links[stereo][s]);
             EXPECT_EQ(I16(shdr, h + 44), types[stereo][s]);
@@ -180,12 +156,12 @@ TEST(SoundFontFileFormat, MonoAndStereoSlices)
 
 TEST(SoundFontFileFormat, NamesAreCutAndSlicesLimited)
 {
-    NSExportTest::CLoop loop(2, 100, false);
+    CSlicedLoop loop(100, false, 1764, 2);
     CExporter exporter(u"Beat", *loop.sequencer, true, false);
     CRecordingProgress progress;
     const std::u16string name = u"Bank name of thirty chars\u00E9.sf2";
     ASSERT_EQ(name.size(), 30u);
-    auto c = ChunkMap(NSExportTest::FileBytes(Export(exporter, name, progress)));
+    auto c = ChunkMap(ReadAll(Export(exporter, name, progress)));
     const std::string bank = "Bank name of thirty chars_.sf2";
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(c["sfbk/INFO/INAM"].data())), bank);
     EXPECT_EQ(Name(c["sfbk/pdta/phdr"], 0), bank.substr(0, 19));
@@ -193,19 +169,18 @@ TEST(SoundFontFileFormat, NamesAreCutAndSlicesLimited)
     ASSERT_EQ(c["sfbk/pdta/shdr"].size(), 46 * 93u);
     EXPECT_EQ(Name(c["sfbk/pdta/shdr"], 46 * 91), bank.substr(0, 19));
     EXPECT_EQ(c["sfbk/pdta/shdr"][46 * 91 + 40], 127);
-    EXPECT_EQ(progress.counts.front(), 92);
 }
 
 TEST(SoundFontFileFormat, StopEndsTheExportAndKeepsTheOldFile)
 {
-    NSExportTest::CLoop loop(1, 8, true);
+    CSlicedLoop loop(8, true, 11025);
     CExporter exporter(u"Beat", *loop.sequencer, true, false);
     const std::filesystem::path folder = NSTestSupport::TemporaryFolder();
     std::ofstream(folder / "Beat.sf2") << "old";
     CRecordingProgress progress;
     progress.stopAfter = 3;
     EXPECT_THROW(CSoundFontFileFormat().Export(exporter, folder / "Beat.sf2", progress), XUserAbortedExport);
-    EXPECT_EQ(NSExportTest::FileBytes(folder / "Beat.sf2").size(), 3u);
+    EXPECT_EQ(ReadAll(folder / "Beat.sf2").size(), 3u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
@@ -213,20 +188,20 @@ TEST(SoundFontFileFormat, StopEndsTheExportAndKeepsTheOldFile)
 // written beside them: each slice sounds where the exporter placed it.
 TEST(SoundFontFileFormat, FluidSynthPlaysTheBankInTime)
 {
-    if (!std::filesystem::exists(NSExportTest::kFluidSynth))
+    if (!std::filesystem::exists("/usr/bin/fluidsynth"))
         GTEST_SKIP() << "fluidsynth is not installed (scripts/install-deps)";
     constexpr int32_t kRate = 44100;
     for (const bool stereo : {false, true}) {
-        NSExportTest::CLoop loop(1, 8, stereo);
+        CSlicedLoop loop(8, stereo, 11025);
         CExporter exporter(u"Beat", *loop.sequencer, true, false);
         CRecordingProgress progress;
         const std::filesystem::path bank = Export(exporter, "Beat.sf2", progress, kRate);
         ExportMIDIFileBeside(exporter, CSoundFontFileFormat(), bank);
         const std::filesystem::path audio = bank.parent_path() / "out.raw";
         std::string errors;
-        NSExportTest::Run(std::string(NSExportTest::kFluidSynth) + " -n -i -q -R 0 -C 0 -g 1 -r 44100 -T raw -O s16 -F '" +
-                              audio.string() + "' '" + bank.string() + "' '" + bank.parent_path().string() + "/Beat.mid'",
-                          errors);
+        RunCommand("/usr/bin/fluidsynth -n -i -q -R 0 -C 0 -g 1 -r 44100 -T raw -O s16 -F '" + audio.string() + "' '" +
+                       bank.string() + "' '" + bank.parent_path().string() + "/Beat.mid'",
+                   errors);
         // fluidsynth looks for a GM drum kit (bank 128) for channel 10
         // whatever the bank holds; anything else it says is about our files.
         const std::string drumKit = "fluidsynth: warning: No preset found on channel 9 [bank=128 prog=0]\n";
@@ -234,10 +209,9 @@ TEST(SoundFontFileFormat, FluidSynthPlaysTheBankInTime)
             errors.erase(errors.find(drumKit), drumKit.size());
         EXPECT_EQ(errors, "") << (stereo ? "stereo" : "mono");
 
-        // Interleaved 16-bit stereo; an onset is the first frame near the
-        // expected start above a small level. fluidsynth starts notes on its
-        // 64-frame blocks and ramps them in over 1 ms, so it trails by 1-3 ms.
-        const TBytes raw = NSExportTest::FileBytes(audio);
+        // Onset: the first frame near the expected start above a small level;
+        // fluidsynth's 64-frame blocks and 1 ms ramp make it trail by 1-3 ms.
+        const TBytes raw = ReadAll(audio);
         const auto level = [&raw](size_t frame) {
             return std::max(std::abs(I16(raw, 4 * frame)), std::abs(I16(raw, 4 * frame + 2)));
         };
@@ -253,6 +227,5 @@ TEST(SoundFontFileFormat, FluidSynthPlaysTheBankInTime)
             worst = std::max(worst, std::abs(double(onset) - expected) * 1000.0 / kRate);
         }
         EXPECT_LT(worst, 4.0) << (stereo ? "stereo" : "mono");
-        std::printf("%s: largest onset difference %.2f ms\n", stereo ? "stereo" : "mono", worst);
     }
 }
