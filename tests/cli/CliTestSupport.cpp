@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <utility>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -19,16 +19,9 @@ namespace NSCliTest {
 
 namespace {
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Starts the program with stdin from /dev/null and stdout and stderr into
 // files; returns the child's id.
-pid_t Start(const std::vector<std::string>& arguments, const std::string& out, const std::string& err)
-{
+pid_t Start(const std::vector<std::string>& arguments, const std::string& out, const std::string& err) {
     std::vector<std::string> all = {ZUBRIK_CLI_PATH};
     all.insert(all.end(), arguments.begin(), arguments.end());
     const pid_t child = fork();
@@ -49,39 +42,30 @@ pid_t Start(const std::vector<std::string>& arguments, const std::string& out, c
     return child;
 }
 
-SRun Finish(pid_t child, const std::string& out, const std::string& err)
-{
+SRun Finish(pid_t child, const std::string& out, const std::string& err) {
     int status = 0;
     waitpid(child, &status, 0);
     SRun run;
     run.fExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.fOut = ReadAll(out);
-    run.fErr = ReadAll(err);
+    run.fOut = ReadBytes(out);
+    run.fErr = ReadBytes(err);
     return run;
 }
 
-void PutU16(std::string& out, uint32_t v)
-{
-    out.push_back(char(v & 0xFF));
-    out.push_back(char((v >> 8) & 0xFF));
+// Little-endian, as in WAVE files.
+void Put(std::string& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(char((v >> (8 * i)) & 0xFF));
 }
 
-void PutU32(std::string& out, uint32_t v)
-{
-    PutU16(out, v & 0xFFFF);
-    PutU16(out, v >> 16);
-}
-
-uint32_t BigEndian(const std::string& bytes, size_t at, size_t count)
-{
+uint32_t BigEndian(const std::string& bytes, size_t at, size_t count) {
     uint32_t value = 0;
     for (size_t i = 0; i < count; ++i)
         value = value << 8 | uint8_t(bytes[at + i]);
     return value;
 }
 
-uint32_t ReadQuantity(const std::string& bytes, size_t& i, size_t end)
-{
+uint32_t ReadQuantity(const std::string& bytes, size_t& i, size_t end) {
     uint32_t value = 0;
     for (int k = 0; k < 4 && i < end; ++k) {
         const uint8_t b = uint8_t(bytes[i++]);
@@ -94,8 +78,7 @@ uint32_t ReadQuantity(const std::string& bytes, size_t& i, size_t end)
 }
 
 // Walks one track's events (with running status); false when malformed.
-bool CountTrackNotes(const std::string& bytes, size_t i, size_t end, int32_t& notes)
-{
+bool CountTrackNotes(const std::string& bytes, size_t i, size_t end, int32_t& notes) {
     uint8_t status = 0;
     while (i < end) {
         ReadQuantity(bytes, i, end);
@@ -125,8 +108,7 @@ bool CountTrackNotes(const std::string& bytes, size_t i, size_t end, int32_t& no
 }
 
 // Whether the process has a handler for SIGINT (its "SigCgt" mask).
-bool CatchesInterrupt(pid_t process)
-{
+bool CatchesInterrupt(pid_t process) {
     std::ifstream status("/proc/" + std::to_string(process) + "/status");
     std::string line;
     while (std::getline(status, line))
@@ -137,15 +119,18 @@ bool CatchesInterrupt(pid_t process)
 
 } // namespace
 
-SRun RunCli(const std::vector<std::string>& arguments)
-{
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+SRun RunCli(const std::vector<std::string>& arguments) {
     const std::string folder = NSTestSupport::TemporaryFolder();
     const std::string out = folder + "/out", err = folder + "/err";
     return Finish(Start(arguments, out, err), out, err);
 }
 
-SRun RunCliAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds)
-{
+SRun RunCliAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds) {
     const std::string folder = NSTestSupport::TemporaryFolder();
     const std::string out = folder + "/out", err = folder + "/err";
     const pid_t child = Start(arguments, out, err);
@@ -158,8 +143,7 @@ SRun RunCliAndInterrupt(const std::vector<std::string>& arguments, int delayMill
     return Finish(child, out, err);
 }
 
-SRun RunShell(const std::string& command)
-{
+SRun RunShell(const std::string& command) {
     SRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -173,63 +157,52 @@ SRun RunShell(const std::string& command)
     return run;
 }
 
-bool HaveSox()
-{
+bool HaveSox() {
     return RunShell("command -v sox >/dev/null 2>&1").fExitCode == 0;
 }
 
-void WriteClickLoop(const std::string& path, int32_t frames, int32_t spacing, bool stereo, int32_t rate)
-{
+void WriteClickLoop(const std::string& path, int32_t frames, int32_t spacing, bool stereo, int32_t rate) {
     const int32_t channels = stereo ? 2 : 1;
     std::string bytes = "RIFF";
-    PutU32(bytes, uint32_t(36 + frames * channels * 2));
+    Put(bytes, uint32_t(36 + frames * channels * 2), 4);
     bytes += "WAVEfmt ";
-    PutU32(bytes, 16);
-    PutU16(bytes, 1);
-    PutU16(bytes, uint32_t(channels));
-    PutU32(bytes, uint32_t(rate));
-    PutU32(bytes, uint32_t(rate * channels * 2));
-    PutU16(bytes, uint32_t(channels * 2));
-    PutU16(bytes, 16);
+    const std::pair<int32_t, int> format[] = {{16, 4}, {1, 2}, {channels, 2}, {rate, 4},
+                                              {rate * channels * 2, 4}, {channels * 2, 2}, {16, 2}};
+    for (auto [value, size] : format)
+        Put(bytes, uint32_t(value), size);
     bytes += "data";
-    PutU32(bytes, uint32_t(frames * channels * 2));
+    Put(bytes, uint32_t(frames * channels * 2), 4);
     const std::vector<int32_t> noise = NSTestSupport::Noise(size_t(spacing), 20000, 7);
     for (int32_t frame = 0; frame < frames; ++frame) {
         const int32_t offset = frame % spacing;
         const double decay = std::exp(-offset / (rate * 0.03));
         const auto value = int32_t(noise[size_t(offset)] * decay);
-        PutU16(bytes, uint32_t(value) & 0xFFFF);
+        Put(bytes, uint32_t(value), 2);
         if (stereo)
-            PutU16(bytes, uint32_t(value / 2) & 0xFFFF);
+            Put(bytes, uint32_t(value / 2), 2);
     }
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder)
-{
+std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     return names;
 }
 
-int32_t CountMidiNotes(const std::string& path, int32_t* division)
-{
-    const std::string bytes = ReadAll(path);
+int32_t CountMidiNotes(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
     if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || BigEndian(bytes, 4, 4) != 6)
         return -1;
     const uint32_t tracks = BigEndian(bytes, 10, 2);
-    if (division != nullptr)
-        *division = int32_t(BigEndian(bytes, 12, 2));
     int32_t notes = 0;
     size_t at = 14;
     for (uint32_t t = 0; t < tracks; ++t) {
         if (at + 8 > bytes.size() || bytes.compare(at, 4, "MTrk") != 0)
             return -1;
         const size_t end = at + 8 + BigEndian(bytes, at + 4, 4);
-        if (end > bytes.size())
-            return -1;
-        if (!CountTrackNotes(bytes, at + 8, end, notes))
+        if (end > bytes.size() || !CountTrackNotes(bytes, at + 8, end, notes))
             return -1;
         at = end;
     }

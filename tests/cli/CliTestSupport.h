@@ -14,29 +14,24 @@ struct SRun {
     std::string fErr;
 };
 
-// Runs zubrik-cli with the arguments (no shell involved); standard input is
-// empty, so nothing can wait on it.
+// Runs zubrik-cli (no shell; standard input empty).
 SRun RunCli(const std::vector<std::string>& arguments);
 
 // Starts zubrik-cli, sends it SIGINT after the delay and waits for it.
 SRun RunCliAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds);
 
-// Runs a shell command (sox); the exit code and standard output.
+// Runs a shell command (sox): exit code and standard output.
 SRun RunShell(const std::string& command);
 bool HaveSox();
 
-// A 16-bit WAVE file of a drum-like pattern: a decaying noise burst every
-// `spacing` frames, in both channels when stereo (the right one half as
-// loud), deterministic.
+// A 16-bit WAVE file with a decaying noise burst every `spacing` frames (the
+// right channel half as loud).
 void WriteClickLoop(const std::string& path, int32_t frames, int32_t spacing, bool stereo, int32_t rate = 44100);
 
-// Files of a folder whose names contain the text (temporary files of a
-// failed write would show here).
 std::vector<std::string> FilesIn(const std::string& folder);
+std::string ReadBytes(const std::string& path);
 
-// The number of note-on events with velocity > 0 in a Standard MIDI File,
-// after checking the header chunk and every track chunk's framing; -1 when
-// the file is malformed.
-int32_t CountMidiNotes(const std::string& path, int32_t* division = nullptr);
+// Note-ons (velocity > 0) in a Standard MIDI File; -1 when malformed.
+int32_t CountMidiNotes(const std::string& path);
 
 } // namespace NSCliTest
