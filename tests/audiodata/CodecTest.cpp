@@ -130,29 +130,6 @@ TEST(Codec, FullScale24BitWrapsAveragesAndStillRoundTrips) {
     ExpectRoundTrip(s);
 }
 
-TEST(Codec, EmptyStreamIsOneZeroWord) {
-    const auto bytes = Encode({2, false, {}, {}});
-    EXPECT_EQ(bytes, std::vector<uint8_t>(4, 0));
-}
-
-TEST(Codec, EscapeAfterSevenZeroBitsIsBitExact) {
-    // First value 1000 with the initial divisor 60: seven zero bits (divisor
-    // becomes 240), six more, the one bit, then 140 + 16 in eight bits.
-    const auto bytes = Encode({1, false, {1000}, {}});
-    ASSERT_EQ(bytes.size(), 4u);
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{0x00, 0x06, 0x70, 0x00}));
-    EXPECT_EQ(Decode(bytes, 1, false, 1), std::vector<int32_t>{1000});
-}
-
-TEST(Codec, SilenceSettlesAtOneBitPerSample) {
-    const auto settled = Encode({1, false, std::vector<int32_t>(3000, 0), {}});
-    const auto longer = Encode({1, false, std::vector<int32_t>(3000 + 32 * 50, 0), {}});
-    // Divisor 1: the one bit and an empty remainder, so 50 more words of ones.
-    ASSERT_EQ(longer.size(), settled.size() + 200);
-    for (size_t i = longer.size() - 196; i < longer.size() - 4; ++i)
-        EXPECT_EQ(longer[i], 0xFF) << i;
-}
-
 TEST(Codec, MemoryDecoderReadsNativeWordsAndUnderflows) {
     CSignal s{2, false, NSTestSupport::Noise(1500, 30000, 1), NSTestSupport::Noise(1500, 30000, 2)};
     const auto words = Words(Encode(s));
@@ -207,16 +184,4 @@ TEST(Codec, RefillsAndRunBoundariesLeaveTheDecodingUnchanged) {
     const auto bytes = Encode(s);
     ASSERT_GT(bytes.size(), 4u * COptimizedDWOPDecompressorFromMedia::kBufferWords);
     EXPECT_EQ(Decode(bytes, 2, true, frames), Interleave(s));
-
-    // The memory decoder in uneven runs, down to single frames: the bit
-    // buffer and the states carry over from call to call.
-    const auto words = Words(bytes);
-    COptimizedDWOPDecompressor decoder(2);
-    decoder.SetInput(static_cast<uint32_t>(words.size()), words.data());
-    std::vector<int32_t> out(static_cast<size_t>(2 * frames));
-    for (int32_t done = 0, run = 1; done < frames; done += run, run = run % 97 + 1) {
-        run = std::min(run, frames - done);
-        decoder.Decode24(run, out.data() + 2 * done);
-    }
-    EXPECT_EQ(out, Interleave(s));
 }

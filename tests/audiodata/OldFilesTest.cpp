@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Alert.h"
-#include "app/OldFileNotes.h"
 #include "app/ZubrikErrors.h"
 #include "audiodata/DecompressCallback.h"
 #include "audiodata/OldZubrikFile.h"
@@ -161,18 +159,6 @@ TEST(OldFiles, DocumentTempoPitchEnvelopeAndInformation) {
     Put(f.block, 18, 200, 2);
     p = Parameters(f.Build());
     EXPECT_EQ(std::tuple(p.fPreviewTempo, p.fPitch, p.fEnvelopeStretch), std::tuple(120000, int16_t(0), 100));
-
-    // No loop length: preview off at 130 BPM, no grid, nothing exported.
-    f.block[8] = 0;
-    p = Parameters(f.Build());
-    EXPECT_FALSE(p.fPreviewOn);
-    EXPECT_EQ(p.fPreviewTempo, 130000);
-    CZubrikViewAttributes view;
-    view.fGridShown = true;
-    Open(f.Build()).ReadViewAttributes(view);
-    EXPECT_FALSE(view.fGridShown);
-    EXPECT_TRUE(view.fExportAsOneSample);
-    EXPECT_EQ(Open(f.Build()).GetFileInfo().fPreviewTempo, 0);
 }
 
 TEST(OldFiles, DocumentSlicesAndTheirActiveCount) {
@@ -187,10 +173,6 @@ TEST(OldFiles, DocumentSlicesAndTheirActiveCount) {
     AddRecord(f.block, 0x05, 2000, 20000);  // unknown state: normal
     AddRecord(f.block, 0x02, 85000, 1);     // past the loop
     EXPECT_EQ(Open(f.Build()).GetFileInfo().fActiveSliceCount, 3);
-    f.block[16] = 1; // silence selected: the selected slice at the start is silent
-    EXPECT_EQ(Open(f.Build()).GetFileInfo().fActiveSliceCount, 2);
-    f.block[15] = 0; // slices exported one by one
-    EXPECT_EQ(Open(f.Build()).GetFileInfo().fActiveSliceCount, 1);
 
     CZubrikFile file = Open(f.Build());
     auto wave = file.ReadSample(nullptr);
@@ -297,7 +279,7 @@ TEST(OldFiles, DamagedFilesFailWithTheirExceptions) {
     EXPECT_THROW(Open(d.Build()).ReadSample(&stop), XZBX2UserAborted);
 }
 
-TEST(OldFiles, OpenedDocumentsSaveAsLoopFilesAndShowTheirNotes) {
+TEST(OldFiles, OpenedOldFilesSaveAsLoopFiles) {
     COldFile d;
     d.loopStart = 1000;
     d.frames = [] {
@@ -336,26 +318,4 @@ TEST(OldFiles, OpenedDocumentsSaveAsLoopFilesAndShowTheirNotes) {
                       std::tuple(x.GetPosition(), x.GetStrength(), x.GetState(), x.IsSelected()));
         }
     }
-
-    struct CRecorder : IAlertPresenter {
-        std::vector<std::string> shown;
-        size_t Show(NSTextPackage::EAlertKind, const std::string& title, const std::string& message,
-                    const std::vector<std::string>&) override {
-            shown.push_back(title + message);
-            return 0;
-        }
-    } alerts;
-    IAlertPresenter* previous = SetAlertPresenter(&alerts);
-    CDefaultDocumentPreferences preferences;
-    preferences.fOldLoopNoteCounter = 1;
-    for (int i = 0; i < 2; ++i) {
-        ShowOldFileNotes(Open(d.Build()), preferences);
-        ShowOldFileNotes(Open(l.Build()), preferences);
-    }
-    SetAlertPresenter(previous);
-    ASSERT_EQ(alerts.shown.size(), 3u);
-    EXPECT_NE(alerts.shown[0].find("Normalize"), std::string::npos);
-    EXPECT_NE(alerts.shown[1].find("ZBX files may not sound as expected!"), std::string::npos);
-    EXPECT_EQ(preferences.fOldLoopNoteCounter, 0);
-    EXPECT_EQ(preferences.fNormalizeNoteCounter, 3);
 }

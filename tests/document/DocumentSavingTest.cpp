@@ -162,30 +162,3 @@ TEST_F(DocumentFixture, OpeningAWindowOffersTheFirstSliceAsLeftLocator)
     EXPECT_EQ(fAlerts.messages.size(), 1u);
 }
 
-
-TEST_F(DocumentFixture, ExportStatisticsCountTheSlicesInsideTheLoop)
-{
-    CZubrikDocument& doc = Make();
-    const std::vector<int32_t> s = Shown();
-    doc.ToggleExportAsOneSample(); // one file per slice
-    doc.SetLoop(s[2], s[6]);
-    const CZubrikDocument::SExportStatistics statistics = doc.GetExportStatistics();
-    EXPECT_EQ(statistics.fSliceCount, 4);
-    // As one sample: the loop and the ring-out of its last slice.
-    doc.ToggleExportAsOneSample();
-    EXPECT_EQ(doc.GetExportStatistics().fSliceCount, 1);
-    EXPECT_GE(doc.GetExportStatistics().fSampleValues, int64_t(s[6] - s[2]));
-
-    // The status bar waits 30 ms after the last change.
-    CFakeProgressWindow clock;
-    fServices.lengthy = {nullptr, &clock};
-    CZubrikDocument& timed = Make();
-    timed.ToggleExportAsOneSample();
-    const int32_t slices = timed.GetExportStatisticsForStatusBar().fSliceCount;
-    clock.now = 1000;
-    timed.SetLoop(s[2], s[6]);
-    clock.now = 1029;
-    EXPECT_EQ(timed.GetExportStatisticsForStatusBar().fSliceCount, slices);
-    clock.now = 1030;
-    EXPECT_EQ(timed.GetExportStatisticsForStatusBar().fSliceCount, 4);
-}

@@ -69,32 +69,6 @@ TEST_F(DocumentFixture, ParameterCommandsRecordOneNamedStepAndUndoExactly)
     }
 }
 
-TEST_F(DocumentFixture, LocatorsKeepTheirOrder)
-{
-    CZubrikDocument& doc = Make();
-    const int32_t frames = doc.GetWaveSample().GetFrameCount();
-    const int32_t position = doc.GetUndoHistory().GetPosition();
-    doc.SetRightLocator(frames + 1);
-    doc.SetLeftLocator(frames);
-    doc.SetLeftLocator(-1);
-    doc.SetLoop(500, 500);
-    EXPECT_EQ(doc.GetUndoHistory().GetPosition(), position);
-
-    doc.SetRightLocator(2000);
-    doc.SetLeftLocator(1000);
-    doc.SetRightLocator(1000);
-    EXPECT_EQ(doc.GetRightLocator(), 2000);
-    // Entirely to the right of the old loop, then back entirely to the left.
-    doc.SetLoop(5000, 9000);
-    EXPECT_EQ(doc.GetLeftLocator(), 5000);
-    doc.Undo();
-    EXPECT_EQ(doc.GetRightLocator(), 2000);
-    doc.Redo();
-    doc.SetLoop(10, 20);
-    EXPECT_EQ(doc.GetLeftLocator(), 10);
-    EXPECT_EQ(doc.GetRightLocator(), 20);
-}
-
 TEST_F(DocumentFixture, TheLoopLengthQuestionCommitsBarsAndTempoAsOneStep)
 {
     CZubrikDocument& doc = Make();
@@ -112,48 +86,4 @@ TEST_F(DocumentFixture, TheLoopLengthQuestionCommitsBarsAndTempoAsOneStep)
     doc.Undo();
     EXPECT_EQ(doc.GetBars(), 0);
     EXPECT_EQ(doc.GetPreviewTempo(), 100000);
-}
-
-TEST_F(DocumentFixture, ACancelledLoopLengthQuestionStillTogglesPreview)
-{
-    CZubrikDocument& doc = Make();
-    doc.TogglePreviewPlay();
-    EXPECT_EQ(fBars.asked, 1);
-    EXPECT_TRUE(doc.IsPreviewOn());
-    EXPECT_EQ(doc.GetBars(), 0);
-}
-
-TEST_F(DocumentFixture, ListenersAreToldInListAndSlotOrder)
-{
-    CZubrikDocument& doc = Make();
-    std::vector<std::string> calls;
-    CRecordingListener first("a", calls);
-    CRecordingListener second("b", calls);
-    doc.AddListener(first);
-    doc.AddListener(second);
-    doc.OpenedInWindow(true);
-    // The title is told only when it changes; it was composed at creation.
-    const std::vector<std::string> all = {"a:parameters", "a:slices", "a:wave",   "a:view",
-                                          "a:undo",       "a:playback", "b:parameters", "b:slices",
-                                          "b:wave",       "b:view",     "b:undo",       "b:playback"};
-    ASSERT_GE(calls.size(), all.size());
-    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + long(all.size())), all);
-    calls.clear();
-    doc.SetLeftLocator(10); // parameters, slices, view, undo
-    EXPECT_EQ(calls, (std::vector<std::string>{"a:parameters", "a:slices", "a:view", "a:undo", "b:parameters",
-                                               "b:slices", "b:view", "b:undo"}));
-    // View and edit changes: no undo step, no need to save.
-    const int32_t position = doc.GetUndoHistory().GetPosition();
-    const bool needsSaving = doc.NeedsSaving();
-    calls.clear();
-    doc.SetTool(SViewAndEditAttributes::kLockTool);
-    doc.TogglePanel(SViewAndEditAttributes::kEqualizerPanel, false);
-    doc.TogglePanel(SViewAndEditAttributes::kEqualizerPanel, true); // shown alone
-    EXPECT_EQ(calls.size(), 6u);
-    EXPECT_TRUE(doc.GetViewAndEditAttributes() ==
-                (SViewAndEditAttributes{false, false, false, true, SViewAndEditAttributes::kLockTool}));
-    EXPECT_EQ(doc.GetUndoHistory().GetPosition(), position);
-    EXPECT_EQ(doc.NeedsSaving(), needsSaving);
-    doc.RemoveListener(first);
-    doc.RemoveListener(second);
 }

@@ -1,5 +1,5 @@
 // Fixtures for the document tests: synthetic drum loops, a recording alert
-// presenter, listener and dialogs, and a document made with them.
+// presenter and dialogs, and a document made with them.
 #pragma once
 
 #include <cmath>
@@ -55,22 +55,6 @@ struct CRecordingPresenter : IAlertPresenter {
             return *answer;
         return buttons.empty() ? 0 : buttons.size() - 1;
     }
-};
-
-struct CRecordingListener : IDocumentListener {
-    std::string name;
-    std::vector<std::string>* calls;
-    CRecordingListener(std::string n, std::vector<std::string>& c) : name(std::move(n)), calls(&c) {}
-    void Record(const char* what) { calls->push_back(name + ":" + what); }
-    // clang-format off
-    void ParametersChanged(CZubrikDocument&) override { Record("parameters"); }
-    void SlicesChanged(CZubrikDocument&) override { Record("slices"); }
-    void WaveSampleChanged(CZubrikDocument&) override { Record("wave"); }
-    void ViewAndEditAttributesChanged(CZubrikDocument&) override { Record("view"); }
-    void UndoStateChanged(CZubrikDocument&) override { Record("undo"); }
-    void TitleChanged(CZubrikDocument&) override { Record("title"); }
-    void PlaybackChanged(CZubrikDocument&) override { Record("playback"); }
-    // clang-format on
 };
 
 struct CBarsDialog : INoLengthSpecifiedDialog {

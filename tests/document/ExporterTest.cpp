@@ -81,19 +81,3 @@ TEST(Exporter, OneSampleRingsOutUnlessTold)
     std::unique_ptr<CABCWaveSample> wave = plain.RenderPiece(0);
     EXPECT_EQ(wave->GetFrameCount(), 44100);
 }
-
-TEST(Exporter, RendersSlicesThroughThePrivateSequencer)
-{
-    CLoop loop;
-    CExporter exporter(u"Beat", *loop.sequencer, true, false);
-    exporter.SetMixToMono(true);
-    EXPECT_FALSE(exporter.IsStereo());
-    std::unique_ptr<CABCWaveSample> piece = exporter.RenderPiece(2);
-    EXPECT_FALSE(piece->IsStereo());
-    EXPECT_EQ(piece->GetFrameCount(), exporter.GetSlicePosition(2).fLength);
-    // The slice starts with a hit: there is sound early in the piece.
-    double peak = 0.0;
-    for (int32_t frame = 0; frame < 2000; ++frame)
-        peak = std::max(peak, std::abs(piece->GetFloat(frame, 1)));
-    EXPECT_GT(peak, 0.1);
-}

@@ -149,14 +149,6 @@ TEST(SampleProcessing, CropKeepsTheLoopAndTheSlicesInside)
     EXPECT_EQ(Positions(*result.fSlices), (std::vector<int32_t>{0, 2000, 3999}));
 }
 
-TEST(SampleProcessing, RemoveDCFlattensAConstantOffset)
-{
-    CQuietProgress progress;
-    auto constant = Wave(24, std::vector<int32_t>(30000, 2000000), std::vector<int32_t>(30000, -3000000));
-    auto flat = WaveSampleWithoutDC(*constant, progress);
-    EXPECT_LE(std::max(PeakOf(Int24s(*flat, 1)), PeakOf(Int24s(*flat, 2))), 2);
-}
-
 class SampleProcessingDocument : public DocumentFixture {
 protected:
     std::vector<std::vector<int32_t>> State() const

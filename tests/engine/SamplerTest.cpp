@@ -82,18 +82,6 @@ TEST_F(SamplerTest, AttackDecayReleaseShape) {
     EXPECT_TRUE(fSampler.IsSilent());
 }
 
-TEST_F(SamplerTest, WithoutAttackStartsAtFullLevelAndRampsGainChanges) {
-    Use(MakeWave(10000, true, 4194304));
-    fSampler.SetEnvelopeAttack(0);
-    fSampler.StartSliceVoice(CSegment(0, 10000, 0, 10000, 1.0f));
-    CBlock block = RenderBlocks(fSampler, 2);
-    for (int i = 0; i < 64; ++i) ASSERT_NEAR(block.fLeft[i], 0.5f * S::kVoiceGain, 1e-6) << i;
-    fSampler.SetGain(500);
-    block = RenderBlocks(fSampler, 1);
-    const float step = (0.5f * S::kVoiceGain - S::kVoiceGain) / 64;
-    for (int i = 0; i < 64; ++i) ASSERT_NEAR(block.fRight[i], 0.5f * (S::kVoiceGain + i * step), 1e-5) << i;
-}
-
 TEST_F(SamplerTest, StretchTailSwingsBetweenStretchPoints) {
     Use(MakeWave(2000, true));
     fSampler.SetEnvelopeAttack(0);
@@ -158,45 +146,6 @@ TEST_F(SamplerTest, PitchAndRatesSetTheStep) {
     fSampler.StartSliceVoice(CSegment(90000, 100000, 95000, 100000, 0.8f));
     RenderBlocks(fSampler, 50);
     EXPECT_LT(fSampler.GetPlayPosition(), 100000);
-}
-
-TEST_F(SamplerTest, RegionVoicesOnePassAndLooping) {
-    Use(MakeWave(1000, false));
-    fWave->SetLoop(2, 100, 300);
-    fSampler.StartRegionVoice(100, 300);
-    RenderBlocks(fSampler, 3);
-    EXPECT_FALSE(fSampler.IsSilent());
-    CBlock block = RenderBlocks(fSampler, 1);  // reaches 300 after 8 frames
-    EXPECT_TRUE(fSampler.IsSilent());
-    EXPECT_NEAR(block.fLeft[0] / S::kVoiceGain / kScale, 294, 1.0);
-    EXPECT_EQ(block.fLeft[63], 0.0f);
-
-    fSampler.StartLoopingRegionVoice(150);
-    RenderBlocks(fSampler, 10);  // 150 + 640 frames, wrapping every 200
-    EXPECT_EQ(fSampler.GetPlayPosition(), 190);
-    fSampler.StopLooping();
-    RenderBlocks(fSampler, 2);
-    EXPECT_TRUE(fSampler.IsSilent());
-
-    fSampler.StartLoopingRegionVoice(900);  // past the loop: the whole sample
-    RenderBlocks(fSampler, 3);
-    EXPECT_EQ(fSampler.GetPlayPosition(), 92);
-}
-
-TEST_F(SamplerTest, NinthStartReusesTheFirstVoice) {
-    Use(MakeWave(50000, false, 4194304));
-    const int first = (fSampler.GetLastVoiceIndex() + 1) % 8;
-    for (int i = 0; i < 9; ++i) {
-        fSampler.StartSliceVoice(CSegment(i * 1000, 50000, i * 1000, 50000, 1.0f));
-        for (int v = 0; v < 8; ++v) {
-            const auto& voice = fSampler.GetVoice(v);
-            if (v != fSampler.GetLastVoiceIndex() && voice.fEnvelopeState != S::kSilent) {
-                EXPECT_EQ(voice.fEnvelopeState, S::kRelease);
-            }
-        }
-    }
-    EXPECT_EQ(fSampler.GetLastVoiceIndex(), first);
-    EXPECT_EQ(fSampler.GetPlayPosition(), 8000);
 }
 
 TEST_F(SamplerTest, RenderedLengthMatchesPlayback) {

@@ -36,22 +36,6 @@ void* operator new(std::size_t size)
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
-TEST(Sequencer, OriginalTempoFromLoopLengthBarsAndBeats)
-{
-    CLoop loop({0}, 100000, 0, 88200); // two seconds
-    CZubrikSequencer& s = *loop.fSequencer;
-    s.SetSignature(4, 4);
-    EXPECT_EQ(s.GetOriginalTempo(), 120000);
-    s.SetSignature(3, 8); // the denominator does not count
-    s.SetBars(2);
-    s.SetBeats(1);
-    EXPECT_EQ(s.GetOriginalTempo(), 210000);
-    s.SetLocators(0, 100);
-    EXPECT_EQ(s.GetOriginalTempo(), 999999);
-    s.SetLocators(500, 500);
-    EXPECT_EQ(s.GetOriginalTempo(), 0);
-}
-
 TEST(Sequencer, DoubledTempoStartsNextSegmentOnTheGridWithoutDrift)
 {
     CLoop loop({0, 4410}, 88200, 0, 88200);
@@ -63,16 +47,6 @@ TEST(Sequencer, DoubledTempoStartsNextSegmentOnTheGridWithoutDrift)
     ASSERT_GE(events.size(), 100u);
     for (size_t i = 0; i < 100; ++i)
         EXPECT_EQ(events[i], int64_t(i / 2) * 44096 + (i % 2) * 2176) << i;
-}
-
-TEST(Sequencer, SegmentsInOneSlotTriggerSixtyFourApart)
-{
-    CLoop loop({0, 100, 120, 5000}, 20000, 0, 20000);
-    loop.fSequencer->StartLoop();
-    std::vector<int64_t> events = loop.EventFrames(100);
-    ASSERT_GE(events.size(), 4u);
-    EXPECT_EQ(std::vector<int64_t>(events.begin(), events.begin() + 4),
-              (std::vector<int64_t>{0, 128, 192, 4992}));
 }
 
 TEST(Sequencer, LoopWrapsToItsFirstSegmentAndRestartsTheTimeOrigin)
@@ -91,23 +65,6 @@ TEST(Sequencer, LoopWrapsToItsFirstSegmentAndRestartsTheTimeOrigin)
     before.fSequencer->StartLoop();
     EXPECT_EQ(before.EventFrames(40000 / kBlock),
               (std::vector<int64_t>{0, 9984, 19968, 30016}));
-}
-
-TEST(Sequencer, TempoChangeRescalesTheCountdownWithoutRestartingTheSlice)
-{
-    CLoop loop({0, 22050}, 88200, 0, 88200);
-    CZubrikSequencer& s = *loop.fSequencer;
-    s.StartLoop();
-    loop.EventFrames(10);
-    CZubrikSequencer::SSchedule before = s.GetSchedule();
-    int voice = s.GetSampler().GetLastVoiceIndex();
-    int32_t original = s.GetPreviewTempo();
-    s.SetPreviewTempo(original * 3 / 2);
-    EXPECT_TRUE(loop.EventFrames(1).empty());
-    EXPECT_EQ(s.GetSampler().GetLastVoiceIndex(), voice);
-    int64_t scaled = int64_t(before.fFramesToEvent) * original / (original * 3 / 2);
-    EXPECT_EQ(s.GetSchedule().fFramesToEvent, (scaled + 32) / 64 * 64 - 64);
-    EXPECT_EQ(s.GetSchedule().fCurrentSegment, 0);
 }
 
 TEST(Sequencer, CarryBufferServesRequestsOfAnySize)
@@ -157,24 +114,6 @@ TEST(Sequencer, PlainModeIgnoresPitchAndEffectsAndMonoGivesEqualChannels)
         outputs[k] = left;
     }
     EXPECT_EQ(outputs[0], outputs[1]);
-}
-
-TEST(Sequencer, SwitchToTempoModeWhilePlayingResyncsAtTheNextSegment)
-{
-    CLoop loop({0, 10000, 20000}, 30000, 0, 30000);
-    CZubrikSequencer& s = *loop.fSequencer;
-    s.SetBars(0);
-    s.RebuildSegments();
-    s.StartLoop();
-    loop.EventFrames(20); // the region voice has played 1280 frames
-    s.SetBars(1);
-    s.RebuildSegments();
-    std::vector<int64_t> events = loop.EventFrames(200);
-    ASSERT_FALSE(events.empty());
-    // The region voice reaches 10000 about 10000 frames after the start.
-    EXPECT_NEAR(double(events[0] + 20 * kBlock), 10000.0, 128.0);
-    const auto& voice = s.GetSampler().GetVoice(s.GetSampler().GetLastVoiceIndex());
-    EXPECT_EQ(voice.fKind, CZubrikSampler::kSliceVoice);
 }
 
 TEST(Sequencer, CursorAndStopFollowTheLoop)

@@ -79,45 +79,6 @@ TEST(AKPFileFormat, ThreeSlicesGiveThreeKeygroupsAndSampleFiles)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 4);
 }
 
-TEST(AKPFileFormat, OnlyTheFirst92SlicesWithNamesThatKeepTheirNumber)
-{
-    CSlicedLoop loop(100, false, 441);
-    auto exporter = loop.Exporter();
-    const std::filesystem::path folder = NSTestSupport::TemporaryFolder();
-    const std::string longName = "A Very Long Program Name Indeed";
-    CAKPFileFormat format;
-    EXPECT_EQ(format.GetMaxSlices(), 92);
-    CProgress progress;
-    format.Export(*exporter, folder / (longName + ".akp"), progress);
-
-    const TBytes b = ReadAll(folder / (longName + ".akp"));
-    const auto groups = Keygroups(b, Chunks(b, 12, b.size(), true, true));
-    ASSERT_EQ(groups.size(), 92u);
-    EXPECT_EQ(LE16(b, 22), 92);
-    EXPECT_EQ(Slice(b, groups.back()[0])[4], 127);
-    // 31 characters before ".wav": the name gives way, the number stays.
-    const std::string last = longName.substr(0, 27) + " 092";
-    EXPECT_EQ(Text(Slice(b, groups.back()[5]), 2, 32), last);
-    EXPECT_TRUE(std::filesystem::exists(folder / (last + ".wav")));
-    EXPECT_FALSE(std::filesystem::exists(folder / (longName.substr(0, 27) + " 093.wav")));
-    EXPECT_EQ(progress.counts.back(), 1);
-}
-
-TEST(AKPFileFormat, TheWholeLoopAsOneKeygroupLoopsOverTheLoopProper)
-{
-    CSlicedLoop loop(4, false);
-    auto exporter = loop.Exporter(22050, true);
-    const std::filesystem::path folder = NSTestSupport::TemporaryFolder();
-    CAKPFileFormat format;
-    CProgress progress;
-    format.Export(*exporter, folder / "Loop.akp", progress);
-    const TBytes b = ReadAll(folder / "Loop.akp");
-    ASSERT_EQ(Keygroups(b, Chunks(b, 12, b.size(), true, true)).size(), 1u);
-    const SSoundInfo sound = ReadSound(folder / "Loop 001.wav");
-    EXPECT_EQ(sound.rootKey, 36);
-    EXPECT_EQ(sound.loopEnd, exporter->GetLoopLengthAtExportRate());
-}
-
 TEST(AKPFileFormat, AFailedSampleFileIsReportedAndTheExportGoesOn)
 {
     CSlicedLoop loop(3, false);

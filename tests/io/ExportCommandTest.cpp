@@ -79,7 +79,7 @@ protected:
         fExport.settingsDialog = &fSettings;
         fExport.preferences = &fPrefs;
         fExport.formatFactory = [this](std::string_view) {
-            auto format = std::make_unique<CFakeFormat>(std::vector<int32_t>{44100, 48000}, fStereo, fKeyRange, 92);
+            auto format = std::make_unique<CFakeFormat>(std::vector<int32_t>{44100, 48000}, true, false, 92);
             format->record = &fRecord;
             format->failure = fFailure;
             return format;
@@ -101,8 +101,6 @@ protected:
     CSettingsDialog fSettings;
     CExportPreferencesInMemory fPrefs;
     CExportServices fExport;
-    bool fStereo = true;
-    bool fKeyRange = false;
     std::function<void()> fFailure;
     SRecord fRecord;
     std::vector<fs::path> fMidiFiles;
@@ -165,43 +163,6 @@ TEST_F(ExportCommand, NoLengthNoSoundAndCancelledDialogsStopEarly)
     EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
     EXPECT_EQ(fRecord.exports, 0);
     EXPECT_TRUE(fAlerts.messages.empty());
-}
-
-TEST_F(ExportCommand, TooManySlicesAsksAndCancelStops)
-{
-    fKeyRange = true;
-    MakeLoop(100, false);
-    const int32_t count = fDocument->GetExportStatistics().fSliceCount;
-    ASSERT_GT(count, 92);
-    fAlerts.answer = 1;  // OK
-    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
-    ASSERT_EQ(fAlerts.messages.size(), 1u);
-    EXPECT_EQ(fAlerts.messages[0], "You've got " + std::to_string(count) +
-                                       " slices, but a file of this type can only use 92. Would you like to use "
-                                       "the first 92 slices?");
-    EXPECT_EQ(fRecord.exports, 1);
-
-    fAlerts.answer = 0;  // Cancel
-    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kCancelled);
-    EXPECT_EQ(fRecord.exports, 1);
-}
-
-TEST_F(ExportCommand, StereoNoticeShowsWhileItsCounterLasts)
-{
-    fStereo = false;
-    fPrefs.fStereoNoticeCounter = 2;
-    MakeLoop(8, true);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
-        EXPECT_FALSE(fRecord.stereo);  // mixed to mono every time
-    }
-    EXPECT_EQ(fAlerts.messages.size(), 2u);
-    EXPECT_EQ(fPrefs.fStereoNoticeCounter, 0);
-
-    // A format with stereo keeps the loop stereo and says nothing.
-    fStereo = true;
-    EXPECT_EQ(ExportDocument(*fDocument, fExport), EExportResult::kExported);
-    EXPECT_TRUE(fRecord.stereo);
 }
 
 TEST_F(ExportCommand, SettingsAreRememberedAndMidiGoesBeside)

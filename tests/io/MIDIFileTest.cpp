@@ -61,16 +61,6 @@ std::vector<SEvent> Notes(const std::vector<SEvent>& events, bool on)
     return notes;
 }
 
-TBytes Written(int32_t numerator, int32_t denominator, int32_t tempo,
-               std::vector<CExporter::SPiecePosition> slices = {}, uint8_t firstKey = 36)
-{
-    SMIDIFileContents contents{tempo, numerator, denominator, 16 * CExporter::kTicksPerQuarterNote,
-                               std::move(slices), "Beat.mid", firstKey};
-    CMemoryMedia media(64);
-    WriteMIDIFile(media, contents);
-    return Bytes(media);
-}
-
 } // namespace
 
 TEST(MIDIFileWriter, VariableLengthQuantitiesAndRunningStatus)
@@ -100,48 +90,6 @@ TEST(MIDIFileWriter, VariableLengthQuantitiesAndRunningStatus)
         expected[7] = uint8_t(expected.size() - 8);
         EXPECT_EQ(Bytes(media), expected) << "running status " << running;
     }
-}
-
-TEST(MIDIExport, HeaderTempoAndTimeSignature)
-{
-    // Four bars of 4/4 at 120 BPM.
-    const TBytes file = Written(4, 4, 120000);
-    const TBytes start = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0x03, 0xC0, 'M', 'T', 'r', 'k', 0, 0, 0, 19,
-                          0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
-                          0x00, 0xFF, 0x2F, 0x00, 'M', 'T', 'r', 'k'};
-    ASSERT_GE(file.size(), start.size());
-    EXPECT_EQ(TBytes(file.begin(), file.begin() + long(start.size())), start);
-    const std::vector<SEvent> notes = TrackEvents(file, 1);
-    ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].fBytes, (TBytes{0xFF, 0x03, 'B', 'e', 'a', 't', '.', 'm', 'i', 'd'}));
-    EXPECT_EQ(notes[1].fTime, 15360);
-
-    // 6/8 is exponent 3, 64 none; 130 BPM truncates to 461538 us; tempo 0 is 0.
-    const std::vector<std::tuple<int32_t, int32_t, int32_t, TBytes>> cases = {
-        {6, 8, 130000, {6, 3, 24, 8, 0x07, 0x0A, 0xE2}}, {3, 64, 0, {3, 0, 24, 8, 0, 0, 0}}};
-    for (const auto& [numerator, denominator, tempo, expected] : cases) {
-        const std::vector<SEvent> e = TrackEvents(Written(numerator, denominator, tempo), 0);
-        ASSERT_EQ(e.size(), 3u);
-        EXPECT_EQ(TBytes(e[0].fBytes.begin() + 2, e[0].fBytes.end()) + TBytes(e[1].fBytes.begin() + 2, e[1].fBytes.end()),
-                  expected) << numerator << "/" << denominator;
-    }
-}
-
-TEST(MIDIExport, NotesEndAtTheNextSliceAndTheLoopEnd)
-{
-    // The first reaches past the second's start, the third past the loop.
-    const std::vector<SEvent> e = TrackEvents(Written(4, 4, 120000, {{0, 30720, 0}, {15360, 30720, 0}, {61440, 245760, 0}}, 126), 1);
-    const std::vector<SEvent> on = Notes(e, true), off = Notes(e, false);
-    ASSERT_EQ(on.size(), 3u);
-    ASSERT_EQ(off.size(), 3u);
-    const int64_t starts[] = {0, 960, 3840}, ends[] = {960, 1920, 15360};
-    for (size_t k = 0; k < 3; ++k) {
-        EXPECT_EQ(on[k].fTime, starts[k]);
-        EXPECT_EQ(off[k].fTime, ends[k]);
-        EXPECT_EQ(on[k].fBytes, (TBytes{0x90, uint8_t(126 + k), 127})); // past 127 when no limit applies
-        EXPECT_EQ(off[k].fBytes, (TBytes{0x90, uint8_t(126 + k), 0}));
-    }
-    EXPECT_EQ(e.back().fTime, 15360);
 }
 
 TEST(MIDIExport, SliceLimitTrackNameAndReplacing)

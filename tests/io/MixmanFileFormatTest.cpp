@@ -87,30 +87,6 @@ std::vector<uint32_t> SliceLengths(const STrack& t, size_t count)
 
 } // namespace
 
-TEST(MixmanFileFormat, OnlyFourFourLoopsAreExported)
-{
-    CSlicedLoop loop(4, false);
-    loop.sequencer->SetSignature(3, 4);
-    auto exporter = loop.Exporter();
-    const std::filesystem::path file = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "Waltz.trk";
-    CAlerts alerts;
-    CMixmanFileFormat format;
-    CProgress progress;
-    // Not told the signature beforehand, the export itself refuses.
-    EXPECT_THROW(format.Export(*exporter, file, progress), XUserAbortedExport);
-    format.SetTimeSignature(3, 4);
-    struct CNoDialog : IExportSettingsDialog {
-        bool Run(CExportSettingsDialogData&) override { return false; }
-    } dialog;
-    EXPECT_FALSE(format.EditSettings(dialog));
-    ASSERT_EQ(alerts.presenter.messages.size(), 2u);
-    for (const std::string& message : alerts.presenter.messages)
-        EXPECT_NE(message.find("Time signature is not 4/4!"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(file));
-    format.SetTimeSignature(4, 4);
-    EXPECT_TRUE(format.EditSettings(dialog)) << "Mixman asks no settings";
-}
-
 TEST(MixmanFileFormat, FourBarsAtOneHundredBeatsPerMinute)
 {
     // 4 bars of 4/4 at 100 BPM last 9.6 s: eight stereo slices of 1.2 s.
@@ -150,21 +126,6 @@ TEST(MixmanFileFormat, FourBarsAtOneHundredBeatsPerMinute)
     }
     EXPECT_EQ(LE32(t.b, 2), total);
     ExpectTypeCode(file, ".TRK");
-}
-
-TEST(MixmanFileFormat, SlicesBeyondTheLastKeyAreLeftOut)
-{
-    CSlicedLoop loop(129, false, 441);
-    auto exporter = loop.Exporter();
-    const std::filesystem::path file = std::filesystem::path(NSTestSupport::TemporaryFolder()) / "Many.trk";
-    CMixmanFileFormat format;
-    CProgress progress;
-    format.Export(*exporter, file, progress);
-    const STrack t = ParseTrack(file);
-    EXPECT_EQ(t.b[t.slices - 15], 128);
-    ASSERT_EQ(t.notes.size(), 256u);
-    EXPECT_EQ(t.notes.back().key, 127);
-    SliceLengths(t, 128);
 }
 
 TEST(MixmanFileFormat, NoteEventsAreReencodedWithAbsoluteTimes)

@@ -9,11 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CCountingListener : IPreferencesListener {
-    int calls = 0;
-    void PreferencesChanged() override { ++calls; }
-};
-
 void Store(const fs::path& file, const std::vector<uint8_t>& bytes)
 {
     std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -76,24 +71,6 @@ protected:
 
 } // namespace
 
-TEST(Preferences, ListenersAndNotices)
-{
-    CZubrikPreferences preferences;
-    EXPECT_EQ(preferences.GetContrast(), 49);
-    CCountingListener listener;
-    preferences.AddListener(&listener);
-    preferences.SetContrast(49);  // unchanged: nobody is told
-    preferences.SetContrast(50);
-    EXPECT_EQ(listener.calls, 1);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(preferences.TakeNotice(ENotice::kOldLoopFile));
-    EXPECT_FALSE(preferences.TakeNotice(ENotice::kOldLoopFile));
-    EXPECT_EQ(listener.calls, 6);
-    preferences.RemoveListener(&listener);
-    preferences.SetContrast(1);
-    EXPECT_EQ(listener.calls, 6);
-}
-
 TEST_F(PreferencesFile, RoundTripAndLayout)
 {
     WriteChanged();
@@ -145,29 +122,6 @@ TEST_F(PreferencesFile, MissingFileOtherVersionAndCorruptValues)
     bytes = good;
     bytes.resize(bytes.size() - 7);  // cut off in the middle
     Store(fFile, bytes);
-    ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
-}
-
-TEST_F(PreferencesFile, OptionalAndRequiredChunks)
-{
-    WriteChanged();
-    const std::vector<uint8_t> good = ReadAll(fFile);
-    auto renamed = [&](const char* id) {
-        std::vector<uint8_t> bytes = good;
-        bytes[ChunkData(good, id) - 8] = 'X';
-        Store(fFile, bytes);
-    };
-    renamed("AUDI");
-    ASSERT_TRUE(ReadBack());
-    EXPECT_TRUE(fPreferences.GetAudioSettings().empty());
-    EXPECT_EQ(fPreferences.GetExportSampleRate(), 48000);
-
-    renamed("RECD");
-    ASSERT_TRUE(ReadBack());
-    EXPECT_TRUE(fRecent.GetEntries().empty());
-    EXPECT_TRUE(fAlerts.presenter.messages.empty());
-
-    renamed("PCOL");
     ExpectStandardAfterAlert("The file is corrupt. Reverting to standard settings.");
 }
 

@@ -47,21 +47,6 @@ protected:
 
 } // namespace
 
-TEST(PieceNames, NumberedBesideTheChosenFile)
-{
-    const fs::path beat = "/loops/Beat.wav";
-    EXPECT_EQ(CABCPureSoundFileFormat::MakePieceDestination(beat, 98, ".wav"), "/loops/Beat 099.wav");
-    EXPECT_EQ(CABCPureSoundFileFormat::MakePieceDestination(beat, 999, ".wav"), "/loops/Beat 1000.wav");
-    EXPECT_EQ(CABCPureSoundFileFormat::MakePieceDestination(beat, 200000, ".wav"), "/loops/Beat 99999.wav");
-    // The chosen extension is replaced by the format's first one.
-    EXPECT_EQ(CABCPureSoundFileFormat::MakePieceDestination("/l/Kit.aiff", 1, ".aif"), "/l/Kit 002.aif");
-
-    // A very long name is shortened before the number, never the number.
-    const fs::path longName = "/l/" + std::string(2000, 'x') + ".wav";
-    const fs::path piece = CABCPureSoundFileFormat::MakePieceDestination(longName, 0, ".wav");
-    EXPECT_EQ(piece.filename().string(), std::string(1019, 'x') + " 001.wav");
-}
-
 TEST_F(PureSoundExport, SlicesAsWaveFilesWithRateDepthChannelsAndRootKey)
 {
     CSlicedLoop loop(4, true, 22050);
@@ -92,26 +77,6 @@ TEST_F(PureSoundExport, SlicesAsWaveFilesWithRateDepthChannelsAndRootKey)
     const SSoundInfo keyed = ReadSound(fFolder / "Key.wav");
     EXPECT_EQ(keyed.rootKey, 72);
     EXPECT_EQ(keyed.channels, 1);
-}
-
-TEST_F(PureSoundExport, OneSampleLoopsOverTheLoopAndNotTheRingOut)
-{
-    CSlicedLoop loop(4, false, 22050);
-    CExporter exporter(u"Beat", *loop.sequencer, false, false);
-    CAIFFFileFormat format;
-    format.SetRememberedSettings(22050, 16, false);
-    exporter.SetSampleRate(format.GetSampleRate());
-    format.Export(exporter, fFolder / "Beat.aif", fProgress);
-
-    EXPECT_FALSE(fs::exists(fFolder / "Beat 002.aif"));
-    const SSoundInfo r = ReadSound(fFolder / "Beat 001.aif");
-    EXPECT_EQ(r.format, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
-    EXPECT_EQ(r.channels, 1);
-    ASSERT_EQ(r.loops, 1);
-    EXPECT_EQ(r.loopEnd, exporter.GetLoopLengthAtExportRate());
-    EXPECT_EQ(r.loopEnd, 44100);  // two seconds at 22050
-    // The last slice rings out past the loop's end.
-    EXPECT_GT(r.frames, r.loopEnd);
 }
 
 TEST_F(PureSoundExport, ReplaceReplaceAllAndCancel)

@@ -108,19 +108,3 @@ TEST(SampleCellFileFormat, MonoAndStereoInstrumentsOfThreeSlices)
     }
     EXPECT_EQ(BE32(b, samples.data + 8), 2 * totalFrames * 2);
 }
-
-TEST(SampleCellFileFormat, SixtySlicesAtMostAndShortenedFileNames)
-{
-    CSlicedLoop loop(70, false, 441);
-    auto exporter = loop.Exporter();
-    const std::filesystem::path folder = NSTestSupport::TemporaryFolder();
-    CSampleCellFileFormat format;
-    CProgress progress;
-    format.Export(*exporter, folder / "An Instrument With A Long Name.ins", progress);
-    const SInstrument ins = ReadInstrument(folder / "An Instrument With A Long Name.ins", "SCin");
-    EXPECT_EQ(BE32(ins.bytes, ins.Find("FILP").data), 60u);
-    EXPECT_EQ(BE16(ins.bytes, ins.Find("KeyP").data), 60);
-    // 27 characters before ".wav", the number kept whole.
-    EXPECT_TRUE(std::filesystem::exists(folder / "An Instrument With A Lo 060.wav"));
-    EXPECT_FALSE(std::filesystem::exists(folder / "An Instrument With A Lo 061.wav"));
-}

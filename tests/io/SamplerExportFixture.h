@@ -125,10 +125,8 @@ struct SSoundInfo {
     int64_t frames = 0;
     int format = 0;
     int subtype = 0;
-    bool hasInstrument = false;
     int rootKey = -1;
     int loops = 0;
-    int64_t loopEnd = 0;
 };
 
 // What libsndfile reads from a sound file.
@@ -146,11 +144,9 @@ inline SSoundInfo ReadSound(const std::filesystem::path& file)
     result.format = info.format;
     result.subtype = info.format & SF_FORMAT_SUBMASK;
     SF_INSTRUMENT instrument{};
-    result.hasInstrument = sf_command(sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE;
-    if (result.hasInstrument) {
+    if (sf_command(sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE) {
         result.rootKey = instrument.basenote;
         result.loops = instrument.loop_count;
-        result.loopEnd = instrument.loop_count > 0 ? instrument.loops[0].end : 0;
     }
     sf_close(sound);
     return result;

@@ -179,69 +179,6 @@ TEST(SoundFileReader, OddDepthsAndBrokenFiles)
     EXPECT_EQ(CSoundFileReader(Put(folder + "/cut.wav", truncated)).Read(nullptr)->GetFrameCount(), 74);
 }
 
-TEST(SoundFileReader, UsedLoopBecomesTheLocators)
-{
-    std::string folder = NSTestSupport::TemporaryFolder();
-    auto looped = [&](const std::string& name, bool riff, int32_t start, int32_t end) {
-        NSSoundKit::SProperties properties = Sound(1, 16, 44100, 8000);
-        properties.loopKind = NSSoundKit::kLoopSustain;
-        properties.loopPlay = NSSoundKit::kLoopPlayForward;
-        properties.loopStart = start;
-        properties.loopEnd = end;
-        properties.hasInstrument = 1;
-        properties.rootKey = 64;
-        return CSoundFileReader(Write(folder + "/" + name, riff, properties));
-    };
-    for (bool riff : {true, false}) {
-        CSoundFileReader reader = looped(riff ? "loop.wav" : "loop.aif", riff, 1000, 5000);
-        EXPECT_EQ(reader.GetInfo().loopKind, SoundFileInfo::kUsedLoop);
-        EXPECT_EQ(reader.GetInfo().instrument[1], 64);
-        auto sample = reader.Read(nullptr);
-        EXPECT_EQ(sample->GetLoopStart(), 1000);
-        EXPECT_EQ(sample->GetLoopEnd(), 5000);
-    }
-    CSoundFileReader beyond = looped("beyond.aif", false, 7000, 9000);
-    EXPECT_EQ(beyond.GetInfo().loopEnd, 8000);  // clamped to the sound
-
-    TBytes bytes = NSSoundFileBytes::Aiff(1, 44100, 16, 100, TBytes(200, 0));
-    CSoundFileReader backwards(Put(folder + "/backwards.aif", bytes));
-    EXPECT_EQ(backwards.GetInfo().loopKind, SoundFileInfo::kNoLoop);
-    auto sample = backwards.Read(nullptr);
-    EXPECT_EQ(sample->GetLoopStart(), 0);
-    EXPECT_EQ(sample->GetLoopEnd(), 100);
-}
-
-TEST(SoundFileReader, LinkedStereoPairs)
-{
-    std::string folder = NSTestSupport::TemporaryFolder();
-    auto left = Samples(3000, 16, 1), right = Samples(3000, 16, 2);
-    Write(folder + "/Kick.L", true, Sound(1, 16, 44100, 3000), left);
-    Write(folder + "/Kick.R", false, Sound(1, 16, 44100, 3000), right);
-    for (const char* opened : {"/Kick.L", "/Kick.R"}) {
-        CSoundFileReader reader(folder + opened);
-        EXPECT_TRUE(reader.IsLinkedStereoPair()) << opened;
-        EXPECT_EQ(reader.GetInfo().channels, 2);
-        CRecordingProgress progress;
-        auto sample = reader.Read(&progress);
-        ASSERT_TRUE(sample->IsStereo());
-        std::vector<float> first(3000), second(3000);
-        sample->GetFloat24s(0, 3000, first.data(), 1);
-        sample->GetFloat24s(0, 3000, second.data(), 2);
-        EXPECT_EQ(first, left) << opened;
-        EXPECT_EQ(second, right) << opened;
-        EXPECT_EQ(progress.fTexts, std::vector<std::u16string> {u"Reading 2nd channel of linked stereo file..."});
-    }
-
-    Write(folder + "/Kick.L", true, Sound(1, 16, 44100, 2999));  // another length
-    CSoundFileReader mono(folder + "/Kick.R");
-    EXPECT_FALSE(mono.IsLinkedStereoPair());
-    EXPECT_FALSE(mono.Read(nullptr)->IsStereo());
-    Put(folder + "/Hat.L", TBytes(40, 'x'));
-    EXPECT_FALSE(CSoundFileReader(Write(folder + "/Hat.R", true, Sound(1, 16, 44100, 10))).IsLinkedStereoPair());
-    EXPECT_EQ(CSoundFileReader::PartnerName("a.r"), "a.L");
-    EXPECT_EQ(CSoundFileReader::PartnerName("aL"), "");
-}
-
 TEST(SoundFileReader, ProgressAndCancel)
 {
     std::string path = Write(NSTestSupport::TemporaryFolder() + "/p.wav", true, Sound(2, 16, 44100, 5000));

@@ -5,7 +5,6 @@
 #include "io/MIDIExport.h"
 #include "io/SoundFontFileFormat.h"
 #include "io/SoundFontFileWriter.h"
-#include "tambor/Media.h"
 
 using namespace NSSamplerExportTest;
 using namespace NSTambor;
@@ -64,48 +63,6 @@ std::filesystem::path Export(CExporter& exporter, const std::filesystem::path& n
 
 } // namespace
 
-// The fixed records of a bank with two mono samples, written directly.
-TEST(SoundFontFileWriter, LayoutAndTerminalRecords)
-{
-    CMemoryMedia media(256);
-    CSoundFontFileWriter writer(media);
-    writer.WriteInfo("Beat.sf2", "Created by Zubrik!");
-    writer.BeginSampleData();
-    const int16_t points[3] = {1, -2, 32767};
-    CSoundFontSampleParamList samples;
-    writer.WriteSamplePoints(points, 3);
-    writer.EndSample();
-    samples.Add({"Beat.sf2 001", 0, 3, 11025, 36, 36, CSoundFontSampleParams::kMono});
-    samples.Add({"Beat.sf2 002", 49, 49, 11025, 37, 37, CSoundFontSampleParams::kMono});
-    writer.EndSampleData();
-    writer.WritePresetData("Beat.sf2", samples);
-
-    auto c = ChunkMap(TBytes(media.GetBuffer(), media.GetBuffer() + media.GetSize()));
-    EXPECT_EQ(c.size(), 14u);
-    EXPECT_EQ(c["sfbk/INFO/INAM"], (TBytes{'B', 'e', 'a', 't', '.', 's', 'f', '2', 0, 0})); // even: two zeros
-    TBytes smpl(2 * 49, 0);
-    smpl[0] = 1, smpl[2] = 0xFE, smpl[3] = 0xFF, smpl[4] = 0xFF, smpl[5] = 0x7F;
-    EXPECT_EQ(c["sfbk/sdta/smpl"], smpl);
-    EXPECT_EQ(c["sfbk/pdta/pgen"], (TBytes{41, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(c["sfbk/pdta/ibag"], (TBytes{0, 0, 0, 0, 3, 0, 0, 0, 6, 0, 0, 0}));
-    EXPECT_EQ(c["sfbk/pdta/igen"], (TBytes{43, 0, 36, 36, 17, 0, 0, 0, 53, 0, 0, 0, //
-                                           43, 0, 37, 37, 17, 0, 0, 0, 53, 0, 1, 0, 0, 0, 0, 0}));
-    const TBytes& phdr = c["sfbk/pdta/phdr"];
-    ASSERT_EQ(phdr.size(), 76u);
-    EXPECT_EQ(Name(phdr, 38), "EOP");
-    EXPECT_EQ(LE32(phdr, 62), 1u);
-    const TBytes& inst = c["sfbk/pdta/inst"];
-    ASSERT_EQ(inst.size(), 44u);
-    EXPECT_EQ(Name(inst, 22), "EOI");
-    EXPECT_EQ(I16(inst, 42), 2);
-    const TBytes& shdr = c["sfbk/pdta/shdr"];
-    ASSERT_EQ(shdr.size(), 3 * 46u);
-    EXPECT_EQ(TBytes(shdr.begin() + 46, shdr.begin() + 92),
-              (TBytes{'B', 'e', 'a', 't', '.', 's', 'f', '2', ' ', '0', '0', '2', 0, 0, 0, 0, 0, 0, 0, 0,
-                      49, 0, 0, 0, 49, 0, 0, 0, 49, 0, 0, 0, 49, 0, 0, 0, 0x11, 0x2B, 0, 0, 37, 0, 0, 0, 1, 0}));
-    EXPECT_EQ(TBytes(shdr.begin() + 92, shdr.end()), (TBytes{'E', 'O', 'S', 0} + TBytes(42, 0)));
-}
-
 // Rendered loops: sample order, links, pans, keys, starts and the data.
 TEST(SoundFontFileFormat, MonoAndStereoSlices)
 {
@@ -152,23 +109,6 @@ TEST(SoundFontFileFormat, MonoAndStereoSlices)
         }
         EXPECT_EQ(smpl.size(), 2 * size_t(start));
     }
-}
-
-TEST(SoundFontFileFormat, NamesAreCutAndSlicesLimited)
-{
-    CSlicedLoop loop(100, false, 1764, 2);
-    CExporter exporter(u"Beat", *loop.sequencer, true, false);
-    CRecordingProgress progress;
-    const std::u16string name = u"Bank name of thirty chars\u00E9.sf2";
-    ASSERT_EQ(name.size(), 30u);
-    auto c = ChunkMap(ReadAll(Export(exporter, name, progress)));
-    const std::string bank = "Bank name of thirty chars_.sf2";
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(c["sfbk/INFO/INAM"].data())), bank);
-    EXPECT_EQ(Name(c["sfbk/pdta/phdr"], 0), bank.substr(0, 19));
-    EXPECT_EQ(Name(c["sfbk/pdta/inst"], 0), bank.substr(0, 19));
-    ASSERT_EQ(c["sfbk/pdta/shdr"].size(), 46 * 93u);
-    EXPECT_EQ(Name(c["sfbk/pdta/shdr"], 46 * 91), bank.substr(0, 19));
-    EXPECT_EQ(c["sfbk/pdta/shdr"][46 * 91 + 40], 127);
 }
 
 TEST(SoundFontFileFormat, StopEndsTheExportAndKeepsTheOldFile)
