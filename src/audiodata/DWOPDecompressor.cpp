@@ -1,6 +1,16 @@
 #include "audiodata/DWOPDecompressor.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
+
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define ZUBRIK_DWOP_VECTOR_DECODER 1
+#else
+#define ZUBRIK_DWOP_VECTOR_DECODER 0
+#endif
 
 #include "app/ZubrikErrors.h"
 #include "tambor/Media.h"
@@ -159,11 +169,11 @@ struct SFastReader {
     const uint32_t* p;
 
     // Leaves at least 32 bits buffered. The word counts as read when fewer
-    // than 32 bits were left, that is when bit 5 of the count (below 64) is
-    // clear; setting that bit adds the 32.
+    // than 32 bits were left; setting bit 5 of the count (below 64) then
+    // adds the 32.
     __attribute__((always_inline)) void TopUp() {
         bits |= (static_cast<uint64_t>(*p) << 32) >> count;
-        p += 1 - (count >> 5);
+        p += count < 32;
         count |= 32;
     }
 
@@ -275,6 +285,165 @@ __attribute__((noinline)) void CheckedFrame(TReader& in, CDWOPChannelState* stat
     }
 }
 
+// The frames of one safe run with the portable predictor; returns the
+// frame after the run.
+template <typename TOut, int kChannels>
+int32_t PortableRun(SFastReader& in, SLane& left, SLane& side, TOut* out, int32_t i, int32_t end) {
+    for (; i < end; ++i) {
+        const uint32_t l = FastValue(in, left);
+        if constexpr (kChannels == 1) {
+            out[i] = static_cast<TOut>(l);
+        } else {
+            const uint32_t s = FastValue(in, side);
+            out[2 * i] = static_cast<TOut>(l);
+            out[2 * i + 1] = static_cast<TOut>(l + s);
+        }
+    }
+    return i;
+}
+
+#if ZUBRIK_DWOP_VECTOR_DECODER
+#define ZUBRIK_VECTOR_TARGET __attribute__((target("avx2,bmi,bmi2,lzcnt")))
+
+// Processors with AVX2, BMI2 and LZCNT (nearly every x86-64 one of the last
+// decade) decode through a second form of the same loop. Decoding is one long
+// chain from each sample to the next one's divisor, so this form is built to
+// shorten it: the fifth order's average and sum are repeated across a vector
+// of their own, the smallest average comes from vector minimums without
+// taking lanes out one by one, and its order from a mask of the lanes that
+// hold it. The results are the same bit for bit.
+bool HasVectorDecoder() {
+    static const bool has = [] {
+        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+        const bool lzcnt =
+            __get_cpuid(0x80000001u, &eax, &ebx, &ecx, &edx) && (ecx & (1u << 5)) != 0;
+        return lzcnt && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+               __builtin_cpu_supports("bmi2");
+    }();
+    return has;
+}
+
+struct SVectorLane {
+    __m128i a;  // averages of orders 0 to 3
+    __m128i a4; // average of order 4 in every lane
+    __m128i s;  // sums below orders 0 to 3: 0, d0, d0 + d1, d0 + d1 + d2
+    __m128i s4; // sum below order 4 in every lane
+};
+
+ZUBRIK_VECTOR_TARGET SVectorLane ToVector(const SLane& c) {
+    SVectorLane v;
+    v.a = reinterpret_cast<__m128i>(c.a);
+    v.s = reinterpret_cast<__m128i>(c.s);
+    v.a4 = _mm_set1_epi32(static_cast<int>(c.a4));
+    v.s4 = _mm_set1_epi32(static_cast<int>(c.s4));
+    return v;
+}
+
+ZUBRIK_VECTOR_TARGET void FromVector(const SVectorLane& v, SLane& c) {
+    c.a = reinterpret_cast<TVec>(v.a);
+    c.s = reinterpret_cast<TVec>(v.s);
+    c.a4 = static_cast<uint32_t>(_mm_cvtsi128_si32(v.a4));
+    c.s4 = static_cast<uint32_t>(_mm_cvtsi128_si32(v.s4));
+}
+
+// The residual with the divisor shifted up to the top of the word (lz its
+// leading zeros): the wide field is due exactly when half the next 32 bits
+// reach 2^32 less that shifted divisor, and either field is then one shift
+// away, with no power of two or threshold to build first.
+ZUBRIK_VECTOR_TARGET __attribute__((always_inline)) inline uint32_t VectorResidual(SFastReader& in,
+                                                                                  uint32_t m) {
+    in.TopUp();
+    if (__builtin_expect((in.bits >> 57) == 0, 0)) {
+        SFastReader slow = in;
+        const uint32_t u = slow.SlowResidual(m);
+        in = slow;
+        return u;
+    }
+    // m < 2^25 always (an average over 2^7), so the field fits the 32 bits.
+    const unsigned lz = static_cast<unsigned>(__builtin_clz(m));
+    const unsigned z = static_cast<unsigned>(__builtin_clzll(in.bits));
+    const uint32_t next = static_cast<uint32_t>((in.bits << (z + 1)) >> 32);
+    const uint32_t half = next >> 1;
+    const uint32_t room = (0u - m) << lz; // 2^32 - (m << lz)
+    // One comparison serves both the choice of field and the bit count; the
+    // compiler, left to itself, compares twice or branches.
+    uint32_t field = next + (m << lz);
+    unsigned used = z + 33 - lz;
+    asm("cmp %[room], %[half]\n\t"
+        "cmovb %[half], %[field]\n\t" // short field: the b - 1 bits
+        "sbb $0, %[used]"                // ... and one bit fewer
+        : [field] "+r"(field), [used] "+r"(used)
+        : [half] "r"(half), [room] "r"(room)
+        : "cc");
+    field >>= lz;
+    in.bits <<= used;
+    in.count -= used;
+    return z * m + field;
+}
+
+ZUBRIK_VECTOR_TARGET __attribute__((always_inline)) inline uint32_t VectorValue(SFastReader& in,
+                                                                               SVectorLane& c) {
+    const __m128i a = c.a;
+    __m128i smallest = _mm_min_epu32(_mm_min_epu32(a, c.a4), _mm_shuffle_epi32(a, 0xB1));
+    smallest = _mm_min_epu32(smallest, _mm_shuffle_epi32(smallest, 0x4E));
+    // The lowest lane holding the smallest average is its order; none is
+    // order 4.
+    const int held = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(a, smallest)));
+    const unsigned order = static_cast<unsigned>(__builtin_ctz(static_cast<unsigned>(held) | 16u));
+    alignas(16) uint32_t sums[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(sums), c.s);
+    _mm_store_si128(reinterpret_cast<__m128i*>(sums + 4), c.s4);
+    const uint32_t base = sums[order];
+    const uint32_t m = GolombParameter(static_cast<uint32_t>(_mm_cvtsi128_si32(smallest)));
+    if (__builtin_expect(m == 0, 0)) throw XBadFormat();
+    const uint32_t u = VectorResidual(in, m);
+    const uint32_t x = UnZigZag(u) + base;
+
+    const __m128i xs = _mm_set1_epi32(static_cast<int>(x));
+    const __m128i n = _mm_sub_epi32(xs, c.s);
+    const __m128i n4 = _mm_sub_epi32(xs, c.s4);
+    const __m128i zz = _mm_xor_si128(_mm_add_epi32(n, n), _mm_srai_epi32(n, 31));
+    const __m128i zz4 = _mm_xor_si128(_mm_add_epi32(n4, n4), _mm_srai_epi32(n4, 31));
+    c.a = _mm_add_epi32(_mm_sub_epi32(a, _mm_srli_epi32(a, 5)), zz);
+    c.a4 = _mm_add_epi32(_mm_sub_epi32(c.a4, _mm_srli_epi32(c.a4, 5)), zz4);
+    // New sums {0, x, x + n1, x + n1 + n2}, and x + n1 + n2 + n3 in every lane.
+    __m128i t = _mm_slli_si128(n, 4);
+    t = _mm_add_epi32(t, _mm_slli_si128(t, 4));
+    t = _mm_add_epi32(t, _mm_slli_si128(t, 8));
+    c.s4 = _mm_shuffle_epi32(_mm_add_epi32(t, n), 0xFF);
+    c.s = t;
+    return x;
+}
+
+template <typename TOut, int kChannels>
+ZUBRIK_VECTOR_TARGET int32_t VectorRun(SFastReader& reader, SLane& left, SLane& side, TOut* out,
+                                       int32_t i, int32_t end) {
+    SFastReader in = reader;
+    SVectorLane l = ToVector(left), s = ToVector(side);
+    for (; i < end; ++i) {
+        const uint32_t x = VectorValue(in, l);
+        if constexpr (kChannels == 1) {
+            out[i] = static_cast<TOut>(x);
+        } else {
+            const uint32_t y = VectorValue(in, s);
+            out[2 * i] = static_cast<TOut>(x);
+            out[2 * i + 1] = static_cast<TOut>(x + y);
+        }
+    }
+    reader = in;
+    FromVector(l, left);
+    FromVector(s, side);
+    return i;
+}
+#else
+bool HasVectorDecoder() { return false; }
+
+template <typename TOut, int kChannels>
+int32_t VectorRun(SFastReader& in, SLane& left, SLane& side, TOut* out, int32_t i, int32_t end) {
+    return PortableRun<TOut, kChannels>(in, left, side, out, i, end);
+}
+#endif
+
 } // namespace
 
 COptimizedDWOPDecompressor::COptimizedDWOPDecompressor(int channelCount)
@@ -295,10 +464,23 @@ void COptimizedDWOPDecompressor::SetMoreWords(uint32_t wordCount, const uint32_t
 
 void COptimizedDWOPDecompressor::Refill() { throw XUnderflowOnInputBitStream(); }
 
+namespace {
+std::atomic<bool> gVectorLoopAllowed{true};
+}
+
+bool COptimizedDWOPDecompressor::UsesVectorLoop() {
+    return gVectorLoopAllowed.load(std::memory_order_relaxed) && HasVectorDecoder();
+}
+
+void COptimizedDWOPDecompressor::AllowVectorLoop(bool allowed) {
+    gVectorLoopAllowed.store(allowed, std::memory_order_relaxed);
+}
+
 template <typename TOut, int kChannels>
 void COptimizedDWOPDecompressor::Decode(int32_t frameCount, TOut* out) {
     SLane left(fStates[0]), side(fStates[1]);
     SFastReader fast{fBits, fBitCount, fWords};
+    const bool vector = UsesVectorLoop();
     int32_t i = 0;
     while (i < frameCount) {
         // The fast loop runs while a whole frame's worst case is in the
@@ -309,16 +491,8 @@ void COptimizedDWOPDecompressor::Decode(int32_t frameCount, TOut* out) {
             ? 0
             : static_cast<int32_t>(std::min<ptrdiff_t>(frameCount - i,
                                                        (wordsLeft - kSafeWords) / kSafeWords + 1));
-        for (const int32_t runEnd = i + safeFrames; i < runEnd; ++i) {
-            const uint32_t l = FastValue(fast, left);
-            if constexpr (kChannels == 1) {
-                out[i] = static_cast<TOut>(l);
-            } else {
-                const uint32_t s = FastValue(fast, side);
-                out[2 * i] = static_cast<TOut>(l);
-                out[2 * i + 1] = static_cast<TOut>(l + s);
-            }
-        }
+        i = vector ? VectorRun<TOut, kChannels>(fast, left, side, out, i, i + safeFrames)
+                   : PortableRun<TOut, kChannels>(fast, left, side, out, i, i + safeFrames);
         if (i == frameCount) break;
         if (safeFrames > 0) continue;
         // One frame through the checked reader, which refills or fails. It
@@ -373,10 +547,10 @@ void COptimizedDWOPDecompressorFromMedia::Refill() {
         remaining / 4 < int64_t{kBufferWords} ? remaining / 4 : int64_t{kBufferWords});
     uint8_t* bytes = reinterpret_cast<uint8_t*>(fBuffer.get());
     fMedia.ReadAt(position, static_cast<int32_t>(words * 4), bytes);
-    for (uint32_t i = 0; i < words; ++i) {
-        const uint8_t* b = bytes + 4 * i;
-        fBuffer[i] = (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) |
-                     (uint32_t{b[2]} << 8) | uint32_t{b[3]};
+    // Big-endian on disk; turned in place, a loop the compiler vectorises.
+    uint32_t* w = fBuffer.get();
+    if constexpr (std::endian::native == std::endian::little) {
+        for (uint32_t i = 0; i < words; ++i) w[i] = __builtin_bswap32(w[i]);
     }
     SetMoreWords(words, fBuffer.get());
 }

@@ -35,6 +35,12 @@ public:
     void Decode16(int32_t frameCount, int16_t* out16);
     void Decode24(int32_t frameCount, int32_t* out32);
 
+    // Decoding takes a faster form of its loop on processors with AVX2,
+    // BMI2 and LZCNT; both forms give the same results bit for bit. Tests
+    // and the decoder's fuzz target switch the fast form off to compare.
+    static bool UsesVectorLoop();
+    static void AllowVectorLoop(bool allowed);
+
 protected:
     // Called when the words run out; must call SetMoreWords or throw. The
     // memory decoder has nothing more and throws XUnderflowOnInputBitStream.
