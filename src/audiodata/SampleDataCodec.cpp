@@ -29,40 +29,45 @@ void ReportEncoding(ILengthyProgress* progress, int32_t total, int32_t left) {
         total > 0 ? static_cast<int32_t>((total - left) * 100.0 / total) : 100);
 }
 
+void Encode(CDWOPCompressor& encoder, int32_t count, const int16_t* left, const int16_t* right) {
+    encoder.Encode16(count, left, right);
+}
+
+void Encode(CDWOPCompressor& encoder, int32_t count, const int32_t* left, const int32_t* right) {
+    encoder.Encode24(count, left, right);
+}
+
+// Codes the wave in runs of kEncodeBlockFrames, reporting progress and
+// honouring Stop before each. The runs are taken straight from the store's
+// channel arrays, which hold exactly the values the encoder codes (16-bit
+// values, or 24-bit values sign-extended in 32-bit words), so nothing is
+// copied on the way.
+template <typename TStore>
+void EncodeRuns(CDWOPCompressor& encoder, const TStore& wave, ILengthyProgress* progress) {
+    const int32_t total = wave.GetFrameCount();
+    const auto* left = wave.GetChannelData(1);
+    // A mono encoder ignores its second buffer.
+    const auto* right = wave.IsStereo() ? wave.GetChannelData(2) : left;
+    for (int32_t done = 0; done < total;) {
+        ReportEncoding(progress, total, total - done);
+        if (progress != nullptr && progress->StopRequested()) throw XZBX2UserAborted();
+        const int32_t n = std::min(kEncodeBlockFrames, total - done);
+        Encode(encoder, n, left + done, right + done);
+        done += n;
+    }
+}
+
 } // namespace
 
 void EncodeWaveSample(NSTambor::CMedia& media, const CABCWaveSample& wave,
                       ILengthyProgress* progress) {
     COutputBitStream stream(media);
-    const int channels = wave.IsStereo() ? 2 : 1;
-    CDWOPCompressor encoder(stream, channels);
-    const int32_t total = wave.GetFrameCount();
-    const bool is24 = wave.GetBitDepth() == 24;
-    std::vector<int16_t> left16, right16;
-    std::vector<int32_t> left32, right32;
-    if (is24) {
-        left32.resize(kEncodeBlockFrames);
-        right32.resize(kEncodeBlockFrames);
-    } else {
-        left16.resize(kEncodeBlockFrames);
-        right16.resize(kEncodeBlockFrames);
-    }
-    for (int32_t done = 0; done < total;) {
-        ReportEncoding(progress, total, total - done);
-        if (progress != nullptr && progress->StopRequested()) throw XZBX2UserAborted();
-        const int32_t n = std::min(kEncodeBlockFrames, total - done);
-        if (is24) {
-            wave.GetInt24s(done, n, left32.data(), 1);
-            if (channels == 2) wave.GetInt24s(done, n, right32.data(), 2);
-            encoder.Encode24(n, left32.data(), right32.data());
-        } else {
-            wave.GetInt16s(done, n, left16.data(), 1);
-            if (channels == 2) wave.GetInt16s(done, n, right16.data(), 2);
-            encoder.Encode16(n, left16.data(), right16.data());
-        }
-        done += n;
-    }
-    ReportEncoding(progress, total, 0);
+    CDWOPCompressor encoder(stream, wave.IsStereo() ? 2 : 1);
+    if (const auto* wave16 = dynamic_cast<const C16BitWaveSample*>(&wave))
+        EncodeRuns(encoder, *wave16, progress);
+    else
+        EncodeRuns(encoder, dynamic_cast<const C24BitWaveSample&>(wave), progress);
+    ReportEncoding(progress, wave.GetFrameCount(), 0);
     stream.Flush();
 }
 

@@ -47,6 +47,22 @@ SMinMax Merge(SMinMax a, SMinMax b) {
     return {std::min(a.fMin, b.fMin), std::max(a.fMax, b.fMax)};
 }
 
+// The smallest and largest of frames values (at least one). Called with the
+// constant run length for whole runs, where the loop's fixed count and plain
+// comparisons (std::min/max on references would not) let it vectorise.
+inline SMinMax RunMinMax(const int16_t* run, int32_t frames) {
+    int16_t low = run[0];
+    int16_t high = run[0];
+    // From the first value on, so that a whole run is a multiple of the
+    // vector width with no leftover.
+    for (int32_t i = 0; i < frames; ++i) {
+        const int16_t value = run[i];
+        low = value < low ? value : low;
+        high = value > high ? value : high;
+    }
+    return {low, high};
+}
+
 // Fills the pairs of one channel. Each window of 192 frames is the union of
 // three consecutive 64-frame runs, so every run's min/max is computed once
 // and merged into the (up to) three windows that contain it: the result is
@@ -67,11 +83,7 @@ void BuildChannelPreview(const CABCWaveSample& sample, int32_t channel, SMinMax*
         for (int32_t offset = 0; offset < chunkFrames; offset += kRun) {
             const int32_t runFrames = std::min(kRun, chunkFrames - offset);
             const int16_t* run = buffer + offset;
-            SMinMax m{run[0], run[0]};
-            for (int32_t i = 1; i < runFrames; ++i) {
-                m.fMin = std::min(m.fMin, run[i]);
-                m.fMax = std::max(m.fMax, run[i]);
-            }
+            const SMinMax m = runFrames == kRun ? RunMinMax(run, kRun) : RunMinMax(run, runFrames);
             const int32_t r = (chunkStart + offset) / kRun;
             for (int32_t b = std::max(r - (kRunsPerWindow - 1), 0); b <= std::min(r, blockCount - 1); ++b)
                 pairs[b] = (b == r) ? m : Merge(pairs[b], m);
@@ -100,6 +112,13 @@ std::unique_ptr<CABCWaveSample> CreateWaveSample(int32_t sampleRate, int32_t fra
     if (bitDepth == 8 || bitDepth == 16)
         return std::make_unique<C16BitWaveSample>(sampleRate, frameCount, stereo);
     return std::make_unique<C24BitWaveSample>(sampleRate, frameCount, stereo);
+}
+
+std::unique_ptr<CABCWaveSample> CreateWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo,
+                                                 int32_t bitDepth, SForOverwrite) {
+    if (bitDepth == 8 || bitDepth == 16)
+        return std::make_unique<C16BitWaveSample>(sampleRate, frameCount, stereo, kForOverwrite);
+    return std::make_unique<C24BitWaveSample>(sampleRate, frameCount, stereo, kForOverwrite);
 }
 
 } // namespace NSZubrik

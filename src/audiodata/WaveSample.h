@@ -54,6 +54,12 @@ private:
     std::unique_ptr<SMinMax[]> fSecond;
 };
 
+// Asks for a new store whose arrays are not zeroed: for a loader that writes
+// every frame before anything reads one, so that the memory is written once
+// instead of being cleared first.
+struct SForOverwrite {};
+inline constexpr SForOverwrite kForOverwrite{};
+
 class CABCWaveSample {
 public:
     static constexpr int32_t kLoopModeInitial = 1;
@@ -153,6 +159,7 @@ public:
     static constexpr int32_t kSnapThreshold = 1023;
 
     C16BitWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo);
+    C16BitWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo, SForOverwrite);
     ~C16BitWaveSample() override;
 
     // Direct access to a channel array (2 = second, else first), for code
@@ -207,6 +214,7 @@ public:
     static constexpr int32_t kSnapThreshold = 262143;
 
     C24BitWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo);
+    C24BitWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo, SForOverwrite);
     ~C24BitWaveSample() override;
 
     const int32_t* GetChannelData(int32_t channel) const { return channel == 2 ? fSecond.get() : fFirst.get(); }
@@ -255,5 +263,8 @@ private:
 // A 16-bit sample for depths 8 and 16, a 24-bit sample for any other depth.
 std::unique_ptr<CABCWaveSample> CreateWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo,
                                                  int32_t bitDepth);
+// The same with arrays left as they come (see SForOverwrite).
+std::unique_ptr<CABCWaveSample> CreateWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo,
+                                                 int32_t bitDepth, SForOverwrite);
 
 } // namespace NSZubrik

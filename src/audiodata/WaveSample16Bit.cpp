@@ -39,6 +39,14 @@ C16BitWaveSample::C16BitWaveSample(int32_t sampleRate, int32_t frameCount, bool 
         fSecond = std::make_unique<int16_t[]>(count);
 }
 
+C16BitWaveSample::C16BitWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo, SForOverwrite)
+    : CABCWaveSample(sampleRate, frameCount, 16, stereo) {
+    const auto count = static_cast<size_t>(GetFrameCount());
+    fFirst = std::make_unique_for_overwrite<int16_t[]>(count);
+    if (stereo)
+        fSecond = std::make_unique_for_overwrite<int16_t[]>(count);
+}
+
 C16BitWaveSample::~C16BitWaveSample() = default;
 
 void C16BitWaveSample::Resize(int32_t newFrameCount) {

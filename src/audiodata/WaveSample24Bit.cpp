@@ -37,6 +37,14 @@ C24BitWaveSample::C24BitWaveSample(int32_t sampleRate, int32_t frameCount, bool 
         fSecond = std::make_unique<int32_t[]>(count);
 }
 
+C24BitWaveSample::C24BitWaveSample(int32_t sampleRate, int32_t frameCount, bool stereo, SForOverwrite)
+    : CABCWaveSample(sampleRate, frameCount, 24, stereo) {
+    const auto count = static_cast<size_t>(GetFrameCount());
+    fFirst = std::make_unique_for_overwrite<int32_t[]>(count);
+    if (stereo)
+        fSecond = std::make_unique_for_overwrite<int32_t[]>(count);
+}
+
 C24BitWaveSample::~C24BitWaveSample() = default;
 
 void C24BitWaveSample::Resize(int32_t newFrameCount) {

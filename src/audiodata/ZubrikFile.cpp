@@ -284,8 +284,9 @@ std::unique_ptr<CABCWaveSample> CZubrikFile::ReadSample(CZBX2DecompressCallback*
     const int32_t frames = static_cast<int32_t>(info.fFrameCount);
     if (int64_t{frames} * info.fChannels > int64_t{data.GetSize()} * 8) throw XBadFormat();
 
-    std::unique_ptr<CABCWaveSample> wave =
-        CreateWaveSample(static_cast<int32_t>(info.fSampleRate), frames, info.fChannels == 2, depth);
+    // The decoder writes every frame, so the arrays need no clearing first.
+    std::unique_ptr<CABCWaveSample> wave = CreateWaveSample(static_cast<int32_t>(info.fSampleRate), frames,
+                                                            info.fChannels == 2, depth, kForOverwrite);
     wave->SetLoop(CABCWaveSample::kLoopModeSet, static_cast<int32_t>(info.fLoopStart),
                   static_cast<int32_t>(info.fLoopEnd));
     data.SetPosition(0);
