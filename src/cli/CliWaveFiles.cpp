@@ -6,6 +6,7 @@
 #include <bit>
 #include <cctype>
 #include <cstring>
+#include <type_traits>
 
 #include "app/ZubrikErrors.h"
 #include "audiodata/WaveSample.h"
@@ -68,6 +69,53 @@ std::vector<uint8_t> FloatWaveHeader(int32_t sampleRate, int32_t channels, int32
     return header.Data();
 }
 
+void Load(const CABCWaveSample& wave, int32_t start, int32_t count, int16_t* block)
+{
+    if (wave.IsStereo())
+        wave.GetInt16Stereo(start, count, block);
+    else
+        wave.GetInt16s(start, count, block, 1);
+}
+
+void Load(const CABCWaveSample& wave, int32_t start, int32_t count, int32_t* block)
+{
+    if (wave.IsStereo())
+        wave.GetInt24Stereo(start, count, block);
+    else
+        wave.GetInt24s(start, count, block, 1);
+}
+
+// Frames per block written. A 16-bit sound's block is as large as the file
+// bridge's own block, so the library hands it to the file in one piece
+// instead of having it gathered and copied; deeper sounds are converted by
+// the library piece by piece anyway.
+template <typename TSample>
+int32_t BlockFrames(const CABCWaveSample& wave)
+{
+    if (!std::is_same_v<TSample, int16_t>)
+        return kBlockFrames;
+    return NSDiskKitUtils::CMediaBridge::kBlockBytes / int32_t(sizeof(int16_t) * (wave.IsStereo() ? 2 : 1));
+}
+
+// Every frame in blocks, with progress and Stop before each block.
+template <typename TSample>
+void WriteBlocks(const CABCWaveSample& wave, NSSoundKitGlue::CSoundEncoder& encoder, ILengthyProgress& progress)
+{
+    const int32_t frames = wave.GetFrameCount();
+    const int32_t blockFrames = BlockFrames<TSample>(wave);
+    std::vector<TSample> block(size_t(blockFrames) * 2);
+    for (int32_t done = 0; done < frames;) {
+        progress.SetCount(frames - done);
+        progress.SetPercent(int32_t(int64_t(done) * 100 / frames));
+        if (progress.StopRequested())
+            throw XUserPressedStop();
+        const int32_t count = std::min(blockFrames, frames - done);
+        Load(wave, done, count, block.data());
+        encoder.WriteFrames(block.data(), uint32_t(count));
+        done += count;
+    }
+}
+
 } // namespace
 
 ESoundFileKind KindOfOutput(const std::filesystem::path& file)
@@ -104,22 +152,12 @@ void WriteWaveSample(const CABCWaveSample& wave, const std::filesystem::path& fi
 
     NSDiskKitUtils::CSafeFileWriter writer(file, NSDiskKitUtils::MakeFourCC(riff ? "WAVE" : "AIFF"));
     NSSoundKitGlue::CSoundEncoder encoder(kit, writer.GetMedia(), properties);
-    std::vector<int32_t> block(size_t(kBlockFrames) * 2);
-    for (int32_t done = 0; done < frames;) {
-        progress.SetCount(frames - done);
-        progress.SetPercent(int32_t(int64_t(done) * 100 / frames));
-        if (progress.StopRequested())
-            throw XUserPressedStop();
-        const int32_t count = std::min(kBlockFrames, frames - done);
-        // The 24-bit view holds every stored value exactly, at the
-        // libraries' own full scale.
-        if (channels == 2)
-            wave.GetInt24Stereo(done, count, block.data());
-        else
-            wave.GetInt24s(done, count, block.data(), 1);
-        encoder.WriteFrames(block.data(), uint32_t(count));
-        done += count;
-    }
+    // A 16-bit sound goes out in its own width, untouched; a 24-bit one on
+    // the 24-bit scale, which holds every stored value exactly.
+    if (properties.bits == 16)
+        WriteBlocks<int16_t>(wave, encoder, progress);
+    else
+        WriteBlocks<int32_t>(wave, encoder, progress);
     encoder.Finish();
     writer.Commit();
     progress.SetPercent(100);

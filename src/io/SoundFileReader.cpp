@@ -64,6 +64,43 @@ bool ReadableDepth(int32_t bits)
     return bits == 8 || bits == 16 || bits == 20 || bits == 22 || bits == 24;
 }
 
+void Store(CABCWaveSample& sample, uint32_t start, uint32_t count, const int16_t* block)
+{
+    if (sample.IsStereo())
+        sample.SetInt16Stereo(int32_t(start), int32_t(count), block);
+    else
+        sample.SetInt16s(int32_t(start), int32_t(count), block, 1);
+}
+
+void Store(CABCWaveSample& sample, uint32_t start, uint32_t count, const int32_t* block)
+{
+    if (sample.IsStereo())
+        sample.SetInt24Stereo(int32_t(start), int32_t(count), block);
+    else
+        sample.SetInt24s(int32_t(start), int32_t(count), block, 1);
+}
+
+// Every frame in order, block by block, each block written into the sample
+// after the progress report and the cancel check.
+template <typename TSample>
+void ReadBlocks(NSSoundKitGlue::CSoundDecoder& decoder, CABCWaveSample& sample, uint32_t frames,
+                ILengthyProgress* progress)
+{
+    constexpr uint32_t kBlockFrames = uint32_t(CSoundFileReader::kBlockFrames);
+    std::vector<TSample> buffer(size_t(kBlockFrames) * (sample.IsStereo() ? 2 : 1));
+    for (uint32_t done = 0; done < frames;) {
+        if (progress) {
+            progress->SetCount(int32_t(frames - done));
+            progress->SetPercent(int32_t(uint64_t(done) * 100 / frames));
+            if (progress->StopRequested()) throw XUserInterrupted();
+        }
+        const uint32_t count = std::min(kBlockFrames, frames - done);
+        decoder.ReadFrames(done, buffer.data(), count);
+        Store(sample, done, count, buffer.data());
+        done += count;
+    }
+}
+
 } // namespace
 
 CSoundFileReader::CSoundFileReader(std::unique_ptr<COpenReadFileBridge> file)
@@ -184,24 +221,16 @@ std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadSound(ILengthyProgress* pr
     if (frames == 0 || frames > uint32_t(INT32_MAX) || properties.sampleRate > uint32_t(INT32_MAX))
         throw XUnsupportedFormat();
 
+    // Every frame is read into the sample, so its arrays need no clearing.
     std::unique_ptr<CABCWaveSample> sample =
         CreateWaveSample(int32_t(properties.sampleRate), int32_t(frames), channels == 2,
-                         properties.bits <= 16 ? 16 : 24);
-    std::vector<int32_t> buffer(size_t(kBlockFrames) * channels);
-    for (uint32_t done = 0; done < frames;) {
-        if (progress) {
-            progress->SetCount(int32_t(frames - done));
-            progress->SetPercent(int32_t(uint64_t(done) * 100 / frames));
-            if (progress->StopRequested()) throw XUserInterrupted();
-        }
-        uint32_t count = std::min<uint32_t>(uint32_t(kBlockFrames), frames - done);
-        fDecoder->ReadFrames(done, buffer.data(), count);
-        if (channels == 2)
-            sample->SetInt24Stereo(int32_t(done), int32_t(count), buffer.data());
-        else
-            sample->SetInt24s(int32_t(done), int32_t(count), buffer.data(), 1);
-        done += count;
-    }
+                         properties.bits <= 16 ? 16 : 24, kForOverwrite);
+    // A 16-bit store takes the frames in its own width, read without
+    // widening; deeper sounds travel on the 24-bit scale.
+    if (sample->GetBitDepth() == 16)
+        ReadBlocks<int16_t>(*fDecoder, *sample, frames, progress);
+    else
+        ReadBlocks<int32_t>(*fDecoder, *sample, frames, progress);
     if (progress) {
         progress->SetCount(0);
         progress->SetPercent(100);

@@ -285,23 +285,49 @@ public:
         return ReadConverted(firstFrame, buffer, count, [](int value) { return int32_t(value >> 8); });
     }
 
+    // libsndfile reads 16-bit data straight into the buffer (swapped only
+    // where the byte orders differ) and puts narrower depths at the top of
+    // each value, so no scratch buffer or conversion pass is needed.
+    TResult ReadFramesInt16(uint32_t firstFrame, int16_t* buffer, uint32_t count) override
+    {
+        return Guarded([&] {
+            if (count == 0) return kSuccess;
+            if (!buffer) return kInvalidArgument;
+            if (TResult sought = SeekTo(firstFrame); sought != kSuccess) return sought;
+            return Advance(sf_readf_short(fSound, buffer, count), count);
+        });
+    }
+
 private:
+    TResult SeekTo(uint32_t firstFrame)
+    {
+        if (firstFrame != fNextFrame) {
+            if (sf_seek(fSound, firstFrame, SEEK_SET) != sf_count_t(firstFrame))
+                return FailureCode(*fFile, fSound, kReadError);
+            fNextFrame = firstFrame;
+        }
+        return kSuccess;
+    }
+
+    // Moves past the frames read; fewer than asked is a read error.
+    TResult Advance(sf_count_t done, uint32_t count)
+    {
+        if (done > 0) fNextFrame += uint32_t(done);
+        if (done != sf_count_t(count)) return FailureCode(*fFile, fSound, kReadError);
+        return kSuccess;
+    }
+
     template <typename TSample, typename TConvert>
     TResult ReadConverted(uint32_t firstFrame, TSample* buffer, uint32_t count, TConvert convert)
     {
         return Guarded([&] {
             if (count == 0) return kSuccess;
             if (!buffer) return kInvalidArgument;
-            if (firstFrame != fNextFrame) {
-                if (sf_seek(fSound, firstFrame, SEEK_SET) != sf_count_t(firstFrame))
-                    return FailureCode(*fFile, fSound, kReadError);
-                fNextFrame = firstFrame;
-            }
+            if (TResult sought = SeekTo(firstFrame); sought != kSuccess) return sought;
             size_t samples = size_t(count) * size_t(fChannels);
             if (fScratch.size() < samples) fScratch.resize(samples);
-            sf_count_t done = sf_readf_int(fSound, fScratch.data(), count);
-            if (done > 0) fNextFrame += uint32_t(done);
-            if (done != sf_count_t(count)) return FailureCode(*fFile, fSound, kReadError);
+            if (TResult read = Advance(sf_readf_int(fSound, fScratch.data(), count), count); read != kSuccess)
+                return read;
             // libsndfile left-aligns every depth in 32 bits; the shift brings
             // full scale to 2^23, which a float holds exactly.
             for (size_t i = 0; i < samples; ++i) buffer[i] = convert(fScratch[i]);
@@ -339,6 +365,20 @@ public:
     {
         return WriteConverted(buffer, count,
                               [](int32_t sample) { return std::clamp(sample, -8388608, 8388607) * 256; });
+    }
+
+    // libsndfile writes 16-bit values of a 16-bit sound straight from the
+    // buffer (swapped only where the byte orders differ).
+    TResult WriteFramesInt16(const int16_t* buffer, uint32_t count) override
+    {
+        return Guarded([&] {
+            if (!fSound) return kIllegalCallSequence;
+            if (count == 0) return kSuccess;
+            if (!buffer) return kInvalidArgument;
+            if (sf_writef_short(fSound, buffer, count) != sf_count_t(count))
+                return FailureCode(*fFile, fSound, kWriteError);
+            return fFile->firstError;
+        });
     }
 
     TResult Finish() override

@@ -78,6 +78,9 @@ public:
     virtual TResult ReadFrames(uint32_t firstFrame, float* buffer, uint32_t count) = 0;
     // The same frames as whole numbers at the same full scale.
     virtual TResult ReadFramesInt24(uint32_t firstFrame, int32_t* buffer, uint32_t count) = 0;
+    // The top 16 bits of each sample (full scale 2^15): every value of a
+    // sound of 16 bits or fewer exactly, with no widening on the way.
+    virtual TResult ReadFramesInt16(uint32_t firstFrame, int16_t* buffer, uint32_t count) = 0;
 };
 
 class ISoundWriter {
@@ -86,6 +89,8 @@ public:
     virtual TResult WriteFrames(const float* buffer, uint32_t count) = 0;
     // Whole numbers at the same full scale, clamped to it.
     virtual TResult WriteFramesInt24(const int32_t* buffer, uint32_t count) = 0;
+    // Whole numbers at full scale 2^15; a 16-bit sound takes them as they are.
+    virtual TResult WriteFramesInt16(const int16_t* buffer, uint32_t count) = 0;
     // Completes the file's headers; no frames may follow.
     virtual TResult Finish() = 0;
 };

@@ -104,9 +104,19 @@ void CSoundDecoder::ReadFrames(uint32_t firstFrame, int32_t* buffer, uint32_t co
     Check(fReader->ReadFramesInt24(firstFrame, buffer, count));
 }
 
+void CSoundDecoder::ReadFrames(uint32_t firstFrame, int16_t* buffer, uint32_t count)
+{
+    Check(fReader->ReadFramesInt16(firstFrame, buffer, count));
+}
+
 void CSoundEncoder::WriteFrames(const int32_t* buffer, uint32_t count)
 {
     Check(fWriter->WriteFramesInt24(buffer, count));
+}
+
+void CSoundEncoder::WriteFrames(const int16_t* buffer, uint32_t count)
+{
+    Check(fWriter->WriteFramesInt16(buffer, count));
 }
 
 void CSoundEncoder::WriteFrames(const float* buffer, uint32_t count)

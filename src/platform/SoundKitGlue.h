@@ -57,6 +57,8 @@ public:
     void ReadFrames(uint32_t firstFrame, float* buffer, uint32_t count);
     // The same frames as whole numbers at full scale +-2^23.
     void ReadFrames(uint32_t firstFrame, int32_t* buffer, uint32_t count);
+    // Their top 16 bits: exact for sounds of 16 bits or fewer.
+    void ReadFrames(uint32_t firstFrame, int16_t* buffer, uint32_t count);
 
 private:
     CMediaByteReader fBytes;
@@ -71,6 +73,8 @@ public:
                   const NSSoundKit::SProperties& properties);
     void WriteFrames(const float* buffer, uint32_t count);
     void WriteFrames(const int32_t* buffer, uint32_t count);
+    // Whole numbers at full scale 2^15.
+    void WriteFrames(const int16_t* buffer, uint32_t count);
     // Completes the headers; the media then holds the whole file.
     void Finish();
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -74,6 +75,39 @@ TEST(SoundKit, PcmRoundTripsExactly)
                 std::vector<float> again(channels);
                 decoder.ReadFrames(17, again.data(), 1);  // a jump back
                 EXPECT_EQ(again[0], samples[17 * channels]);
+                EXPECT_THROW(decoder.ReadFrames(frames - 1, back.data(), 2), NSZubrik::XRead);
+            }
+}
+
+// The 16-bit frames pass as they are for 16-bit sounds, at the top of the
+// value for 8-bit ones, and agree with the float view either way; a 24-bit
+// sound written from them holds them shifted up by 8 bits.
+TEST(SoundKit, SixteenBitFramesRoundTrip)
+{
+    for (bool riff : {true, false})
+        for (int32_t bits : {8, 16, 24})
+            for (uint16_t channels : {1, 2}) {
+                SCOPED_TRACE(testing::Message() << (riff ? "WAVE " : "AIFF ") << bits << "-bit "
+                                                << channels << " channels");
+                const uint32_t frames = 5000;
+                const auto samples = Samples(frames * channels, std::min(bits, 16), 7);
+                std::vector<int16_t> values(samples.size());
+                for (size_t i = 0; i < values.size(); ++i)
+                    values[i] = int16_t(samples[i] / 256.0f);
+                NSTambor::COwnedMemoryMedia media(0);
+                CSoundEncoder encoder(Kit(riff), media, Plain(channels, bits, 44100, frames));
+                encoder.WriteFrames(values.data(), 1234);
+                encoder.WriteFrames(values.data() + 1234 * channels, frames - 1234);
+                encoder.Finish();
+
+                CSoundDecoder decoder(Kit(riff), media);
+                std::vector<float> floats(values.size());
+                decoder.ReadFrames(0, floats.data(), frames);
+                std::vector<int16_t> back(values.size());
+                decoder.ReadFrames(0, back.data(), frames);  // a jump back to the start
+                EXPECT_EQ(back, values);
+                for (size_t i = 0; i < values.size(); ++i)
+                    ASSERT_EQ(floats[i], values[i] * 256.0f) << i;
                 EXPECT_THROW(decoder.ReadFrames(frames - 1, back.data(), 2), NSZubrik::XRead);
             }
 }
