@@ -38,15 +38,34 @@ public:
     // Appends the low bitCount bits of value (bitCount 0 … 32, value below
     // 2^bitCount), leading bit first.
     __attribute__((always_inline)) void Put(SCursor& c, uint32_t value, unsigned bitCount) {
+        PutWithinRoom(c, value, bitCount);
+        WriteIfFull(c);
+    }
+
+    // Put without the full-buffer check, for a caller that has made sure of
+    // room first: one call emits at most one word, so WordsFree calls in a
+    // row fit, and WriteIfFull must follow the last of them.
+    __attribute__((always_inline)) static void PutWithinRoom(SCursor& c, uint32_t value,
+                                                             unsigned bitCount) {
         c.accumulator = (c.accumulator << bitCount) | value;
-        c.pending += bitCount;
+        // Below 64; 32 or more completes a word. Counting by a mask keeps the
+        // chain from one call to the next at two instructions.
+        const unsigned total = c.pending + bitCount;
+        c.pending = total & 31;
         // The word is stored every time and kept only when complete: whether
         // it is depends on the data, and a branch would guess wrong often.
-        const unsigned full = c.pending >= 32 ? 1u : 0u;
-        c.pending -= full * 32;
         const uint32_t word = static_cast<uint32_t>(c.accumulator >> c.pending);
         StoreBigEndian(c.out, word);
-        c.out += full * 4;
+        c.out += (total >> 5) * 4;
+    }
+
+    // Whole words the buffer can still take before it goes to the media.
+    uint32_t WordsFree(const SCursor& c) const {
+        return static_cast<uint32_t>(fBuffer + kBufferBytes - c.out) / 4;
+    }
+
+    // Hands a buffer that has just filled up to the media.
+    __attribute__((always_inline)) void WriteIfFull(SCursor& c) {
         if (__builtin_expect(c.out == fBuffer + kBufferBytes, 0)) c.out = WriteFullBuffer();
     }
 
