@@ -160,6 +160,14 @@ void BM_Decode(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 2 * Frames(state));
 }
 
+// The decoder's portable loop, which processors without AVX2, BMI2 and
+// LZCNT run: the baseline of the fast loop that BM_Decode measures.
+void BM_DecodePortable(benchmark::State& state) {
+    COptimizedDWOPDecompressor::AllowVectorLoop(false);
+    BM_Decode(state);
+    COptimizedDWOPDecompressor::AllowVectorLoop(true);
+}
+
 // The media decoder, as the loop file reader uses it: big-endian words in
 // 64 KB refills.
 void BM_DecodeFromMedia(benchmark::State& state) {
@@ -245,5 +253,6 @@ void BM_OpenLoopFile(benchmark::State& state) {
 BENCHMARK(BM_MemcpyBaseline) CODEC_ARGS;
 BENCHMARK(BM_Encode) CODEC_ARGS;
 BENCHMARK(BM_Decode) CODEC_ARGS;
+BENCHMARK(BM_DecodePortable)->Args({16, 2646000})->Args({24, 2646000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeFromMedia) CODEC_ARGS;
 BENCHMARK(BM_OpenLoopFile)->Unit(benchmark::kMillisecond);
