@@ -1,6 +1,7 @@
 #include "audiodata/DWOPCompressor.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "app/ZubrikErrors.h"
 #include "audiodata/OutputBitStream.h"
@@ -424,12 +425,19 @@ SKernels ChooseKernels() {
     return {PrepareChannelGeneric, PackMonoGeneric, PackStereoGeneric};
 }
 
+std::atomic<bool> gVectorKernelsAllowed{true};
+
 const SKernels& Kernels() {
-    static const SKernels kernels = ChooseKernels();
-    return kernels;
+    static const SKernels best = ChooseKernels();
+    static const SKernels generic = {PrepareChannelGeneric, PackMonoGeneric, PackStereoGeneric};
+    return gVectorKernelsAllowed.load(std::memory_order_relaxed) ? best : generic;
 }
 
 } // namespace
+
+void CDWOPCompressor::AllowVectorLoop(bool allowed) {
+    gVectorKernelsAllowed.store(allowed, std::memory_order_relaxed);
+}
 
 CDWOPCompressor::CDWOPCompressor(COutputBitStream& stream, int channelCount)
     : fStream(stream), fChannelCount(channelCount == 2 ? 2 : 1) {}

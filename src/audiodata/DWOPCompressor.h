@@ -29,6 +29,11 @@ public:
     // Codes a single value with one channel state (0 = mono/left, 1 = side).
     void EncodeValue(int32_t value, int channel);
 
+    // Coding takes a faster form of its passes on processors with AVX2 and
+    // BMI2; both forms write the same bytes. Tests switch the fast form off
+    // to compare.
+    static void AllowVectorLoop(bool allowed);
+
 private:
     template <typename TSample>
     void Encode(int32_t frameCount, const TSample* left, const TSample* right);

@@ -87,8 +87,18 @@ void WithBothDecoderLoops(TCheck check) {
     COptimizedDWOPDecompressor::AllowVectorLoop(true);
 }
 
-void ExpectRoundTrip(const CSignal& s) {
+// The bytes of both encoder forms, which must be the same.
+std::vector<uint8_t> EncodeBothWays(const CSignal& s) {
+    CDWOPCompressor::AllowVectorLoop(false);
+    const auto portable = Encode(s);
+    CDWOPCompressor::AllowVectorLoop(true);
     const auto bytes = Encode(s);
+    EXPECT_EQ(bytes, portable) << "the encoder's two forms differ";
+    return bytes;
+}
+
+void ExpectRoundTrip(const CSignal& s) {
+    const auto bytes = EncodeBothWays(s);
     WithBothDecoderLoops([&] {
         const auto decoded =
             Decode(bytes, s.channels, s.is24, static_cast<int32_t>(s.left.size()));
@@ -242,5 +252,28 @@ TEST(Codec, BothDecoderLoopsAgreeOnArbitraryBits) {
             COptimizedDWOPDecompressor::AllowVectorLoop(true);
             ASSERT_EQ(fast, portable) << "seed " << seed << ", layout " << layout;
         }
+    }
+}
+
+TEST(Codec, BothEncoderFormsAgreeOnAnyValues) {
+    // Full 32-bit values wrap the sums and averages and reach escapes and
+    // divisors that no 24-bit sound does; both forms must write the same
+    // bytes, or both refuse.
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+        const int32_t amplitude = seed % 2 ? 0x7FFFFFFF : 1 << (seed % 24);
+        const size_t n = 500 + seed * 37;
+        CSignal s{seed % 3 == 0 ? 1 : 2, true, NSTestSupport::Noise(n, amplitude, seed),
+                  NSTestSupport::Noise(n, amplitude, seed + 100)};
+        std::vector<uint8_t> results[2];
+        for (bool vector : {false, true}) {
+            CDWOPCompressor::AllowVectorLoop(vector);
+            try {
+                results[vector] = Encode(s);
+            } catch (const XBadFormat&) {
+                results[vector] = {0xBA, 0xD0};
+            }
+        }
+        CDWOPCompressor::AllowVectorLoop(true);
+        ASSERT_EQ(results[0], results[1]) << "seed " << seed;
     }
 }
