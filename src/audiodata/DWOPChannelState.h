@@ -25,7 +25,8 @@ constexpr int kDWOPChannelStateCount = 6;
 
 namespace NSDWOP {
 
-inline uint32_t ZigZag(uint32_t v) {
+// Always inlined, also into the loops built for wider instruction sets.
+__attribute__((always_inline)) inline uint32_t ZigZag(uint32_t v) {
     return (v << 1) ^ static_cast<uint32_t>(static_cast<int32_t>(v) >> 31);
 }
 

@@ -50,10 +50,6 @@ static_assert(kBlockFrames % 8 == 0);
 constexpr int kOrders = 5;
 constexpr uint32_t kSignBit = 0x80000000u;
 
-ZUBRIK_INLINE uint32_t ZigZag(uint32_t v) {
-    return (v << 1) ^ static_cast<uint32_t>(static_cast<int32_t>(v) >> 31);
-}
-
 ZUBRIK_INLINE uint32_t NextAverage(uint32_t average, uint32_t magnitude) {
     return magnitude + average - (average >> 5);
 }
@@ -132,11 +128,11 @@ ZUBRIK_INLINE void Differences(SChannelBlock& b, int count) {
         const uint32_t d2 = d1 - e1, e2 = e1 - f1, f2 = f1 - g1;
         const uint32_t d3 = d2 - e2, e3 = e2 - f2;
         const uint32_t d4 = d3 - e3;
-        b.z[0][i] = ZigZag(x0);
-        b.z[1][i] = ZigZag(d1);
-        b.z[2][i] = ZigZag(d2);
-        b.z[3][i] = ZigZag(d3);
-        b.z[4][i] = ZigZag(d4);
+        b.z[0][i] = NSDWOP::ZigZag(x0);
+        b.z[1][i] = NSDWOP::ZigZag(d1);
+        b.z[2][i] = NSDWOP::ZigZag(d2);
+        b.z[3][i] = NSDWOP::ZigZag(d3);
+        b.z[4][i] = NSDWOP::ZigZag(d4);
     }
 }
 

@@ -538,30 +538,28 @@ std::unique_ptr<CABCWaveSample> CZubrikDocument::ExchangeWaveSample(std::unique_
 
 void CZubrikDocument::Undo()
 {
-    try {
-        fHistory.Undo();
-    } catch (const std::exception&) {
-        fChanged.fUndoState = true;
-        Notify();
-        ShowAlert(kAlertTable, NSAlerts::kUndoRedoFailed);
-        return;
-    }
-    fChanged.fUndoState = true;
-    Notify();
+    StepHistory(&NSUndoPackage::CUndoHistory::Undo);
 }
 
 void CZubrikDocument::Redo()
 {
+    StepHistory(&NSUndoPackage::CUndoHistory::Redo);
+}
+
+// Views learn of the new undo state whether or not the step worked; a step
+// that failed is reported after they have caught up.
+void CZubrikDocument::StepHistory(void (NSUndoPackage::CUndoHistory::*step)())
+{
+    bool failed = false;
     try {
-        fHistory.Redo();
+        (fHistory.*step)();
     } catch (const std::exception&) {
-        fChanged.fUndoState = true;
-        Notify();
-        ShowAlert(kAlertTable, NSAlerts::kUndoRedoFailed);
-        return;
+        failed = true;
     }
     fChanged.fUndoState = true;
     Notify();
+    if (failed)
+        ShowAlert(kAlertTable, NSAlerts::kUndoRedoFailed);
 }
 
 uint32_t CZubrikDocument::Milliseconds() const

@@ -266,6 +266,8 @@ private:
     void SetFileLocation(const std::filesystem::path& file);
     IDocumentPreferences& Preferences() const;
     int32_t ClampedOriginalTempo() const;
+    // Undoes or redoes one step; a failure is told in an alert.
+    void StepHistory(void (NSUndoPackage::CUndoHistory::*step)());
 
     // Commits one change record as an undo step and notifies.
     void Commit(NSUndoPackage::TChangeRef change, int32_t nameEntry, const std::u16string& mergeKey = {});
