@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 namespace NSZubrik {
 
 // Ten words per channel: the latest sample with its first to fourth
@@ -24,6 +28,24 @@ struct CDWOPChannelState {
 constexpr int kDWOPChannelStateCount = 6;
 
 namespace NSDWOP {
+
+// Whether the processor has AVX2, BMI1, BMI2 and LZCNT, which the encoder's
+// and decoder's faster loops are built for. Asked once.
+inline bool HasVectorCodecInstructions() {
+#if defined(__x86_64__)
+    static const bool has = [] {
+        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+        const bool lzcnt =
+            __get_cpuid(0x80000001u, &eax, &ebx, &ecx, &edx) && (ecx & (1u << 5)) != 0;
+        __builtin_cpu_init();
+        return lzcnt && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+               __builtin_cpu_supports("bmi2");
+    }();
+    return has;
+#else
+    return false;
+#endif
+}
 
 // Always inlined, also into the loops built for wider instruction sets.
 __attribute__((always_inline)) inline uint32_t ZigZag(uint32_t v) {

@@ -414,8 +414,7 @@ ZUBRIK_AVX2 void PackStereoAVX2(COutputBitStream& out, SCursor& c, const SChanne
 
 SKernels ChooseKernels() {
 #if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"))
+    if (NSDWOP::HasVectorCodecInstructions())
         return {PrepareChannelAVX2, PackMonoAVX2, PackStereoAVX2};
 #endif
     return {PrepareChannelGeneric, PackMonoGeneric, PackStereoGeneric};

@@ -5,7 +5,6 @@
 #include <bit>
 
 #if defined(__x86_64__)
-#include <cpuid.h>
 #include <immintrin.h>
 #define ZUBRIK_DWOP_VECTOR_DECODER 1
 #else
@@ -312,17 +311,6 @@ int32_t PortableRun(SFastReader& in, SLane& left, SLane& side, TOut* out, int32_
 // of their own, the smallest average comes from vector minimums without
 // taking lanes out one by one, and its order from a mask of the lanes that
 // hold it. The results are the same bit for bit.
-bool HasVectorDecoder() {
-    static const bool has = [] {
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        const bool lzcnt =
-            __get_cpuid(0x80000001u, &eax, &ebx, &ecx, &edx) && (ecx & (1u << 5)) != 0;
-        return lzcnt && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-               __builtin_cpu_supports("bmi2");
-    }();
-    return has;
-}
-
 struct SVectorLane {
     __m128i a;  // averages of orders 0 to 3
     __m128i a4; // average of order 4 in every lane
@@ -436,8 +424,6 @@ ZUBRIK_VECTOR_TARGET int32_t VectorRun(SFastReader& reader, SLane& left, SLane& 
     return i;
 }
 #else
-bool HasVectorDecoder() { return false; }
-
 template <typename TOut, int kChannels>
 int32_t VectorRun(SFastReader& in, SLane& left, SLane& side, TOut* out, int32_t i, int32_t end) {
     return PortableRun<TOut, kChannels>(in, left, side, out, i, end);
@@ -469,7 +455,7 @@ std::atomic<bool> gVectorLoopAllowed{true};
 }
 
 bool COptimizedDWOPDecompressor::UsesVectorLoop() {
-    return gVectorLoopAllowed.load(std::memory_order_relaxed) && HasVectorDecoder();
+    return gVectorLoopAllowed.load(std::memory_order_relaxed) && HasVectorCodecInstructions();
 }
 
 void COptimizedDWOPDecompressor::AllowVectorLoop(bool allowed) {
