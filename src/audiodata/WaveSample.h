@@ -87,6 +87,14 @@ public:
     // Rebuilds the preview from the current samples. Edits do not refresh
     // it: whoever changes samples calls this again.
     void BuildPreview();
+    // Builds the preview unless one has been built already: every place
+    // where a sample enters a document or a loop object calls this, since
+    // the gate and the drawing read nothing else.
+    void EnsurePreview()
+    {
+        if (!fPreviewValid)
+            BuildPreview();
+    }
     bool IsPreviewValid() const { return fPreviewValid; }
     const CWaveSamplePreview* GetPreview() const { return fPreview.get(); }
 

@@ -51,6 +51,8 @@ void CSliceSequenceChange::Undo() { fDocument.SwapSliceSequence(fSlices); }
 CWaveSampleChange::CWaveSampleChange(CZubrikDocument& document, std::unique_ptr<CABCWaveSample> wave)
     : fDocument(document), fNewWave(std::move(wave))
 {
+    // Before any slice length is derived from the new sound.
+    fNewWave->EnsurePreview();
 }
 
 CWaveSampleChange::~CWaveSampleChange() = default;

@@ -1,6 +1,7 @@
 #include "document/SliceDetection.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 
@@ -272,6 +273,9 @@ int32_t SnapBackToZeroCrossing(const CABCWaveSample& waveSample, int32_t onset)
 
 float BlockLevel(const CABCWaveSample& waveSample, int32_t start, int32_t count)
 {
+    // A sound without its preview would read as silence everywhere and give
+    // every gated slice the same length; whoever brings a sound in builds it.
+    assert(waveSample.IsPreviewValid());
     const CWaveSamplePreview* preview = waveSample.GetPreview();
     if (preview == nullptr)
         return 0.0f;

@@ -3,6 +3,7 @@
 #include "document/ZubrikDocument.h"
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
 
 #include "app/Alert.h"
@@ -18,6 +19,14 @@ namespace NSZubrik {
 namespace {
 
 CDocumentServices gDefaultServices;
+
+// A document's sound always carries its preview: the gate's decay search
+// and the waveform read the sound only through it.
+std::unique_ptr<CABCWaveSample> WithPreview(std::unique_ptr<CABCWaveSample> wave)
+{
+    wave->EnsurePreview();
+    return wave;
+}
 
 // A sequence over another sound with the same slices and settings; the
 // lengths are derived anew from that sound.
@@ -86,7 +95,7 @@ CZubrikDocument::CZubrikDocument(std::u16string name, std::unique_ptr<CABCWaveSa
                                  const CDocumentServices& services)
     : fHistory(NSUndoPackage::CUndoHistory::kDocumentLimit),
       fName(std::move(name)),
-      fWaveSample(std::move(wave)),
+      fWaveSample(WithPreview(std::move(wave))),
       fSequencer(*fWaveSample),
       fServices(services)
 {
@@ -107,7 +116,6 @@ std::unique_ptr<CZubrikDocument> CZubrikDocument::CreateEmpty(const CDocumentSer
 {
     auto wave = CreateWaveSample(44100, 1, false, 16);
     wave->SetLoop(CABCWaveSample::kLoopModeInitial, 0, 1);
-    wave->BuildPreview();
     std::unique_ptr<CZubrikDocument> document(new CZubrikDocument(
         ProgressText(NSStrings::kUntitled), std::move(wave), services));
     document->fNeverNeedsSaving = true;
@@ -146,8 +154,6 @@ std::unique_ptr<CZubrikDocument> CZubrikDocument::OpenFile(CZubrikFile& file, co
                                                           const CDocumentServices& services)
 {
     std::unique_ptr<CABCWaveSample> wave = file.ReadSample(nullptr);
-    if (!wave->IsPreviewValid())
-        wave->BuildPreview();
     std::unique_ptr<CZubrikDocument> document(
         new CZubrikDocument(location.filename().u16string(), std::move(wave), services));
     document->ReadFromFile(file, location);
@@ -514,6 +520,7 @@ void CZubrikDocument::SwapSliceSequence(std::unique_ptr<CSliceSequence>& slices)
 std::unique_ptr<CABCWaveSample> CZubrikDocument::ExchangeWaveSample(std::unique_ptr<CABCWaveSample>&& wave,
                                                                   std::unique_ptr<CSliceSequence>* slices)
 {
+    assert(wave->IsPreviewValid());
     if (fSequencer.IsPlaying())
         fSequencer.StopAndWait();
     // Everything that may fail comes before the first change.

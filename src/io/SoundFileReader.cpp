@@ -198,6 +198,15 @@ bool CSoundFileReader::CheckProperties(int32_t& alert) const
 
 std::unique_ptr<CABCWaveSample> CSoundFileReader::Read(ILengthyProgress* progress)
 {
+    std::unique_ptr<CABCWaveSample> sample = ReadFrames(progress);
+    // A loaded sound is complete only with its preview (the gate, the
+    // waveform and the open dialog read it).
+    sample->EnsurePreview();
+    return sample;
+}
+
+std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadFrames(ILengthyProgress* progress)
+{
     if (fLoopFile) return NSLoopFileRoute::ReadSample(fFile->GetPath(), progress);
     std::unique_ptr<CABCWaveSample> sample = ReadSound(progress);
     if (fPartner.empty()) return sample;

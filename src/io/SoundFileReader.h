@@ -67,7 +67,8 @@ public:
     bool CheckProperties(int32_t& alert) const;
 
     // Reads every frame (and the partner's of a linked pair) into a new wave
-    // sample. A cancel through progress fails with XUserInterrupted.
+    // sample, its preview built. A cancel through progress fails with
+    // XUserInterrupted.
     std::unique_ptr<CABCWaveSample> Read(ILengthyProgress* progress);
 
     // The partner of a name ending in ".L", ".l", ".R" or ".r": ".L" and ".l"
@@ -80,6 +81,7 @@ private:
 
     void FindKind();
     void FindLinkedPartner();
+    std::unique_ptr<CABCWaveSample> ReadFrames(ILengthyProgress* progress);
     std::unique_ptr<CABCWaveSample> ReadSound(ILengthyProgress* progress);
 
     std::unique_ptr<NSDiskKitUtils::COpenReadFileBridge> fFile;

@@ -39,6 +39,7 @@ CLoop MakeLoop(int32_t depth, bool stereo, int32_t frames = 9000) {
         loop.wave->SetInt24s(0, frames, noise.data(), channel);
     }
     loop.wave->SetLoop(CABCWaveSample::kLoopModeSet, 100, frames - 7);
+    loop.wave->BuildPreview();
     loop.slices = std::make_unique<CSliceSequence>(*loop.wave);
     loop.slices->SetSensitivity(60);
     loop.slices->SetGateSensitivity(321);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include "CliTestSupport.h"
@@ -325,4 +326,21 @@ TEST(Cli, AStoppedExportLeavesOnlyWholeFiles) {
         EXPECT_EQ(LoadSoundFile(folder + "/" + name)->GetSampleRate(), 96000) << name;
     }
     EXPECT_LT(FilesIn(folder).size(), 1200u);
+}
+
+TEST(Cli, GateGivesTheSameLengthsOnASoundFileAsOnItsLoopFile) {
+    const std::string folder = NSTestSupport::TemporaryFolder();
+    ASSERT_EQ(RunCli({"save", DemoLoop(), "-o", folder + "/loop.zx2", "--bars", "2"}).fExitCode, 0);
+    const auto lengths = [](const std::string& file) {
+        const SRun run = RunCli({"slice", "--json", "--sensitivity", "50", "--gate", "500", file});
+        EXPECT_EQ(run.fExitCode, 0) << run.fErr;
+        std::vector<std::string> found;
+        for (size_t at = run.fOut.find("\"length\": "); at != std::string::npos;
+             at = run.fOut.find("\"length\": ", at + 1))
+            found.push_back(Field(run.fOut.substr(at), "length"));
+        return found;
+    };
+    const std::vector<std::string> fromSound = lengths(DemoLoop());
+    EXPECT_EQ(fromSound, lengths(folder + "/loop.zx2"));
+    EXPECT_GT(std::set<std::string>(fromSound.begin(), fromSound.end()).size(), 2u) << "one gated length for all";
 }
