@@ -450,6 +450,11 @@ void COptimizedDWOPDecompressor::SetMoreWords(uint32_t wordCount, const uint32_t
 
 void COptimizedDWOPDecompressor::Refill() { throw XUnderflowOnInputBitStream(); }
 
+int64_t COptimizedDWOPDecompressor::GetUnreadBits() const
+{
+    return int64_t{fBitCount} + 32 * int64_t(fWordsEnd - fWords) + 8 * GetUnreadInputBytes();
+}
+
 namespace {
 std::atomic<bool> gVectorLoopAllowed{true};
 }
@@ -524,6 +529,11 @@ COptimizedDWOPDecompressorFromMedia::COptimizedDWOPDecompressorFromMedia(
       fBuffer(new uint32_t[kBufferWords]) {}
 
 COptimizedDWOPDecompressorFromMedia::~COptimizedDWOPDecompressorFromMedia() = default;
+
+int64_t COptimizedDWOPDecompressorFromMedia::GetUnreadInputBytes() const
+{
+    return int64_t{fMedia.GetSize()} - fMedia.GetPosition();
+}
 
 void COptimizedDWOPDecompressorFromMedia::Refill() {
     const int32_t position = fMedia.GetPosition();

@@ -41,7 +41,15 @@ public:
     static bool UsesVectorLoop();
     static void AllowVectorLoop(bool allowed);
 
+    // Bits of the input not consumed yet. The encoder pads its last word
+    // with fewer than 32 bits, so a stream that decodes its frames and
+    // leaves 32 or more was damaged on the way.
+    int64_t GetUnreadBits() const;
+
 protected:
+    // Input bytes that Refill has not reached yet.
+    virtual int64_t GetUnreadInputBytes() const { return 0; }
+
     // Called when the words run out; must call SetMoreWords or throw. The
     // memory decoder has nothing more and throws XUnderflowOnInputBitStream.
     virtual void Refill();
@@ -76,6 +84,7 @@ protected:
     // Reads up to 16384 further words; fewer than four bytes left is
     // XBadFormat, so a truncated stream never reads past the media.
     void Refill() override;
+    int64_t GetUnreadInputBytes() const override;
 
 private:
     NSTambor::CMedia& fMedia;

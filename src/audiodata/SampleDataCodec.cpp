@@ -101,6 +101,10 @@ void DecodeWaveSample(NSTambor::CMedia& media, CABCWaveSample& wave, int32_t cha
         }
         done += n;
     }
+    // A damaged stream decodes to the wrong values; where it also ends in the
+    // wrong place (running past the data fails in Refill) it is refused
+    // rather than handed on as sound.
+    if (decoder.GetUnreadBits() >= 32) throw XBadFormat();
     callback.Progress(frameCount);
 }
 

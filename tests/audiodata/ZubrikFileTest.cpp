@@ -256,6 +256,21 @@ TEST(ZubrikFile, FieldChecksRejectDamage) {
     EXPECT_THROW(Open(shortData).ReadSample(nullptr), XBadFormat);
     TBytes cut(good.begin(), good.begin() + long(sdat) + 100);
     EXPECT_THROW(Open(cut), XBadFormat);
+
+    // A bit flipped inside the coded audio: the format has no checksum, but
+    // a stream that no longer ends where its data ends is refused.
+    const size_t sdatSize = size_t(good[sdat - 4]) << 24 | size_t(good[sdat - 3]) << 16 |
+                            size_t(good[sdat - 2]) << 8 | good[sdat - 1];
+    int refused = 0;
+    for (size_t k = 1; k <= 16; ++k) {
+        const TBytes flipped = patched([&](TBytes& b) { b[sdat + sdatSize * k / 20] ^= uint8_t(1u << (k % 8)); });
+        try {
+            Open(flipped).ReadSample(nullptr);
+        } catch (const XBadFormat&) {
+            ++refused;
+        }
+    }
+    EXPECT_GE(refused, 12);
 }
 
 TEST(ZubrikFile, ProgressAndStopWhileReadingAndWriting) {
