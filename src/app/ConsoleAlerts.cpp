@@ -1,3 +1,4 @@
+#include "tambor/FileNameText.h"
 #include "app/ConsoleAlerts.h"
 
 #include <algorithm>
@@ -56,30 +57,7 @@ std::string ConsoleLines(std::string text)
 
 std::string ConsoleText(const std::u16string& text)
 {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size()) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return out;
+    return NSTambor::DisplayText(text);
 }
 
 // ------------------------------------------------------------------ alerts

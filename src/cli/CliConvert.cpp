@@ -21,9 +21,9 @@ ESoundFileKind RequireKind(const std::filesystem::path& output, bool loopFileOnl
 {
     const ESoundFileKind kind = KindOfOutput(output);
     if (loopFileOnly && kind != ESoundFileKind::kLoopFile)
-        UsageError("the output must be a loop file (.zx2): " + output.string());
+        UsageError("the output must be a loop file (.zx2): " + DisplayPath(output));
     if (kind == ESoundFileKind::kOther)
-        UsageError("the output must end in .wav, .aif or .zx2: " + output.string());
+        UsageError("the output must end in .wav, .aif or .zx2: " + DisplayPath(output));
     return kind;
 }
 
@@ -35,7 +35,7 @@ void SaveLoopFile(CConsoleSession& session, CZubrikDocument& document, const std
         return;
     session.CheckRefusals();
     session.CheckInterrupted();
-    throw XCliExit(kExitWriteFailed, "");
+    WriteFailed(output);
 }
 
 void WriteSound(CConsoleSession& session, const CZubrikDocument& document, const std::filesystem::path& output,
@@ -57,7 +57,7 @@ void WriteDocument(CConsoleSession& session, CZubrikDocument& document, const st
         SaveLoopFile(session, document, output);
     else
         WriteSound(session, document, output, kind);
-    session.CheckInterrupted();
+    session.CommitOutputs();
 }
 
 SFlagSet LoopLengthFlags()
@@ -124,6 +124,7 @@ int RunConvert(const TArguments& arguments)
     const ESoundFileKind kind = RequireKind(output, false);
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
+    session.RefuseOutputOverInput(output);
     ApplyLoopLength(session, *document, args);
     WriteDocument(session, *document, output, kind);
     return kExitSuccess;
@@ -141,7 +142,9 @@ int RunSave(const TArguments& arguments)
     RequireKind(output, true);
     const SSettings settings = ParseSettings(args);
     CConsoleSession session(args);
+    session.AllowWritingOverInput();
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
+    session.RefuseOutputOverInput(output);
     session.ApplySettings(*document, settings, settings.NeedsPreview());
     WriteDocument(session, *document, output, ESoundFileKind::kLoopFile);
     return kExitSuccess;
@@ -159,6 +162,7 @@ int RunProcess(const TArguments& arguments)
     const ESoundFileKind kind = RequireKind(output, false);
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
+    session.RefuseOutputOverInput(output);
     SSettings locators;
     locators.fLeft = args.Integer("--left", 0, INT32_MAX);
     locators.fRight = args.Integer("--right", 1, INT32_MAX);

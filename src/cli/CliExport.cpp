@@ -51,7 +51,7 @@ std::string ExtensionListFor(const std::filesystem::path& output)
     std::string known = ".mid";
     for (const SExportFileType& type : GetExportFileTypes())
         known += (known.empty() ? "" : ", ") + FirstExtension(type.fExtensionList);
-    UsageError("export writes " + known + "; cannot tell the type of " + output.string());
+    UsageError("export writes " + known + "; cannot tell the type of " + DisplayPath(output));
 }
 
 // The export settings from --rate, --bits and --midi; a value the format
@@ -115,6 +115,7 @@ int RunExport(const TArguments& arguments)
 
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
+    session.RefuseOutputOverInput(output);
     session.ApplySettings(*document, settings, settings.NeedsPreview());
     // Per slice for a sound file, the stored switch for a loop file, unless
     // a flag decides.
@@ -136,14 +137,16 @@ int RunExport(const TArguments& arguments)
         UsageError(settingsDialog.GetRefusal());
     switch (result) {
     case EExportResult::kExported:
-        session.CheckInterrupted();
+        // A question refused on the way (a MIDI file beside it that exists)
+        // fails the whole export here, before any file is in place.
+        session.CommitOutputs();
         return kExitSuccess;
     case EExportResult::kCancelled:
         session.CheckRefusals();
         throw XCliExit(kExitCancelled, "export stopped");
     case EExportResult::kFailed:
         session.CheckRefusals();
-        throw XCliExit(kExitWriteFailed, "");
+        WriteFailed(output);
     default:
         // Nothing to export (the alert said why).
         throw XCliExit(kExitBadInput, "");

@@ -11,13 +11,16 @@
 #include "cli/CliSession.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrikCli {
 
 using namespace NSZubrik;
 
-std::string JsonString(const std::string& text)
+std::string JsonString(const std::string& bytes)
 {
+    // JSON is UTF-8: bytes that are not are shown escaped, as in messages.
+    const std::string text = NSTambor::DisplayBytes(bytes);
     std::string out = "\"";
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {
@@ -55,7 +58,7 @@ void PrintFields(const std::string& file, const TFields& fields, bool json, bool
         std::cout << "}" << (last ? "\n" : ",\n");
         return;
     }
-    std::cout << file << ":\n";
+    std::cout << NSTambor::DisplayBytes(file) << ":\n";
     for (const auto& [key, value] : fields)
         std::cout << "  " << key << ": " << (value.size() > 1 && value[0] == '"' ? value.substr(1, value.size() - 2)
                                                                                    : value)
@@ -116,16 +119,15 @@ TFields LoopFileFields(const std::filesystem::path& file)
 
 TFields FileFields(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        throw XCliExit(kExitBadInput, "cannot open " + file.string() + ": no such file");
+    if (const std::string problem = ReadProblem(file); !problem.empty())
+        throw XCliExit(kExitBadInput, "cannot open " + DisplayPath(file) + ": " + problem);
     try {
         CSoundFileReader reader(file.string());
         if (reader.IsLoopFile())
             return LoopFileFields(file);
         return SoundFileFields(reader);
     } catch (const std::exception&) {
-        throw XCliExit(kExitBadInput, DisplayName(file) + ": the file is in an unknown format or corrupt");
+        throw XCliExit(kExitBadInput, DisplayPath(file) + ": the file is in an unknown format or corrupt");
     }
 }
 
@@ -162,7 +164,7 @@ void PrintSlicesTable(const std::filesystem::path& file, const CZubrikDocument& 
     const CABCWaveSample& wave = document.GetWaveSample();
     const CSliceSequence& slices = document.GetSliceSequence();
     std::ostringstream out;
-    out << file.string() << ": " << slices.GetCount() << " slices, " << document.CountShownSlices()
+    out << NSTambor::DisplayText(file) << ": " << slices.GetCount() << " slices, " << document.CountShownSlices()
         << " shown at sensitivity " << slices.GetSensitivity() << " (" << wave.GetFrameCount() << " frames at "
         << wave.GetSampleRate() << " Hz)\n";
     out << "     #   position    seconds  strength  state   shown active   length\n";

@@ -120,7 +120,6 @@ void Render(CConsoleSession& session, const CZubrikDocument& document, const std
         writer.Commit();
         operation.Finish();
     });
-    session.CheckInterrupted();
 }
 
 SFlagSet RenderFlags()
@@ -140,19 +139,21 @@ int RunRender(const TArguments& arguments)
         UsageError("render takes one file");
     const std::filesystem::path output = args.RequireOutput();
     if (KindOfOutput(output) != ESoundFileKind::kWave)
-        UsageError("render writes a WAVE file (.wav): " + output.string());
+        UsageError("render writes a WAVE file (.wav): " + DisplayPath(output));
     const SSettings settings = ParseSettings(args);
     const SRenderLength length = ParseLength(args);
     const int32_t bits = ParseBits(args);
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
+    session.RefuseOutputOverInput(output);
     session.ApplySettings(*document, settings, true);
     const int32_t frames = FramesToRender(*document, length, document->GetSequencer().GetOutputSampleRate());
     Render(session, *document, output, bits, frames);
+    session.CommitOutputs();
     if (!session.IsQuiet())
         std::cerr << "zubrik-cli: rendered " << frames << " frames at "
                   << document->GetSequencer().GetOutputSampleRate() << " Hz, "
-                  << document->GetPreviewTempo() / 1000.0 << " BPM to " << output.string() << '\n';
+                  << document->GetPreviewTempo() / 1000.0 << " BPM to " << DisplayPath(output) << '\n';
     return kExitSuccess;
 }
 

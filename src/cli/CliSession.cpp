@@ -1,6 +1,10 @@
 #include "cli/CliSession.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/Alert.h"
@@ -10,6 +14,8 @@
 #include "audiodata/ZubrikFile.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
+#include "tambor/FileNameText.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrikCli {
 
@@ -35,13 +41,50 @@ constexpr int32_t kUnknownFormatAlert = 2006;
 
 std::string DisplayName(const std::filesystem::path& file)
 {
-    const std::u8string name = file.filename().u8string();
-    return std::string(name.begin(), name.end());
+    return NSTambor::DisplayText(file.filename());
+}
+
+std::string DisplayPath(const std::filesystem::path& file) { return NSTambor::DisplayText(file); }
+
+std::string ReadProblem(const std::filesystem::path& file)
+{
+    const int descriptor = ::open(file.c_str(), O_RDONLY);
+    if (descriptor < 0)
+        return std::strerror(errno);
+    struct stat status {};
+    const bool folder = ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
+    ::close(descriptor);
+    return folder ? std::strerror(EISDIR) : "";
+}
+
+std::string WriteProblem(const std::filesystem::path& file)
+{
+    struct stat status {};
+    if (::stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return std::strerror(EISDIR);
+    // The file is written beside its target and moved over it, so the
+    // folder is what must be there and writable.
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    if (::stat(folder.c_str(), &status) != 0)
+        return std::strerror(errno);
+    if (!S_ISDIR(status.st_mode))
+        return std::strerror(ENOTDIR);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return std::strerror(errno);
+    return "";
+}
+
+void WriteFailed(const std::filesystem::path& file, const std::string& otherwise)
+{
+    const std::string reason = WriteProblem(file);
+    if (!reason.empty())
+        throw XCliExit(kExitWriteFailed, "cannot write " + DisplayPath(file) + ": " + reason);
+    throw XCliExit(kExitWriteFailed, otherwise);
 }
 
 void ReportWriteFailure(const std::filesystem::path& file)
 {
-    const std::string name = DisplayName(file);
+    const std::string name = DisplayPath(file);
     try {
         throw;
     } catch (const XUserPressedStop&) {
@@ -54,12 +97,8 @@ void ReportWriteFailure(const std::filesystem::path& file)
         Cancelled();
     } catch (const XDiskFull&) {
         throw XCliExit(kExitWriteFailed, "cannot write " + name + ": the disk is full");
-    } catch (const XItemBusy&) {
-        throw XCliExit(kExitWriteFailed, "cannot write " + name + ": the file is locked or in use");
-    } catch (const XCreateFailed&) {
-        throw XCliExit(kExitWriteFailed, "cannot create " + name + " (is the folder there and writable?)");
     } catch (const std::exception& failure) {
-        throw XCliExit(kExitWriteFailed, "cannot write " + name + ": " + failure.what());
+        WriteFailed(file, "cannot write " + name + ": " + failure.what());
     }
 }
 
@@ -104,9 +143,9 @@ CConsoleSession::~CConsoleSession()
 
 std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        throw XCliExit(kExitBadInput, "cannot open " + file.string() + ": no such file");
+    if (const std::string problem = ReadProblem(file); !problem.empty())
+        throw XCliExit(kExitBadInput, "cannot open " + DisplayPath(file) + ": " + problem);
+    fInput = file;
     std::unique_ptr<CZubrikDocument> document;
     try {
         std::unique_ptr<CZubrikFile> loopFile;
@@ -211,6 +250,36 @@ void CConsoleSession::CheckInterrupted() const
 {
     if (CConsoleInterrupt::IsRequested())
         Cancelled();
+}
+
+void CConsoleSession::RefuseOutputOverInput(const std::filesystem::path& output) const
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(output, error))
+        throw XCliExit(kExitWriteFailed, "cannot write " + DisplayPath(output) + ": " + std::strerror(EISDIR));
+    if (fMayWriteOverInput || fInput.empty() || !std::filesystem::equivalent(fInput, output, error))
+        return;
+    UsageError("the output " + DisplayPath(output) + " is the input file; give another output file");
+}
+
+void CConsoleSession::CommitOutputs()
+{
+    const std::vector<std::filesystem::path> targets = fOutputs.GetTargets();
+    try {
+        fOutputs.Commit([&] {
+            CheckRefusals();
+            CheckInterrupted();
+            for (const std::filesystem::path& target : targets)
+                RefuseOutputOverInput(target);
+        });
+    } catch (const XCliExit&) {
+        throw;
+    } catch (const std::exception& failure) {
+        for (const std::filesystem::path& target : targets)
+            if (!WriteProblem(target).empty())
+                WriteFailed(target);
+        throw XCliExit(kExitWriteFailed, std::string("cannot move the written files into place: ") + failure.what());
+    }
 }
 
 void CConsoleSession::CheckRefusals()

@@ -13,6 +13,7 @@
 #include "app/ConsoleAlerts.h"
 #include "cli/CliOptions.h"
 #include "document/DocumentTypes.h"
+#include "platform/DiskKitUtils.h"
 
 namespace NSZubrik {
 class CZubrikDocument;
@@ -40,6 +41,18 @@ public:
 
     // Ends the run with exit code 4 once Ctrl-C was pressed.
     void CheckInterrupted() const;
+    // Every file the job writes waits beside its target until this call,
+    // which is the job's one point of no return: an unanswered question
+    // (exit 1), a Ctrl-C (exit 4) or an output that would replace the input
+    // file ends the job with every target as it was; past the check all
+    // files move into place and the job has succeeded, whatever arrives.
+    void CommitOutputs();
+    // A usage error when output names the input file (compared as files,
+    // so "./s.wav" and links count), unless the job may write over its
+    // input; exit code 3 when output is a folder.
+    void RefuseOutputOverInput(const std::filesystem::path& output) const;
+    // save writes a loop file over itself: that is Save.
+    void AllowWritingOverInput() { fMayWriteOverInput = true; }
     // Ends the run with exit code 1 when a question found no flag to
     // answer it (the refusal has been printed).
     void CheckRefusals();
@@ -51,6 +64,10 @@ public:
     bool IsQuiet() const { return fQuiet; }
 
 private:
+    // The outputs of this job, opened before anything is written.
+    NSDiskKitUtils::CWriteTransaction fOutputs;
+    std::filesystem::path fInput;
+    bool fMayWriteOverInput = false;
     bool fQuiet;
     bool fLeftToFirstSlice;
     NSZubrik::CConsoleAlertPresenter fPresenter;
@@ -65,6 +82,17 @@ private:
 
 // The file name for messages and alerts.
 std::string DisplayName(const std::filesystem::path& file);
+// The path as given, for error lines; bytes that are not UTF-8 as "\xHH".
+std::string DisplayPath(const std::filesystem::path& file);
+
+// The operating system's reason why a file cannot be read, or why one
+// cannot be written at a path ("Permission denied", "Is a directory");
+// empty when none is found.
+std::string ReadProblem(const std::filesystem::path& file);
+std::string WriteProblem(const std::filesystem::path& file);
+// Exit code 3 for a write of file that failed, with the system's reason
+// when one is found (the alert, if any, has been shown).
+[[noreturn]] void WriteFailed(const std::filesystem::path& file, const std::string& otherwise = "");
 
 // A file written by the job: failures of the writer end the run with exit
 // code 3 (write failure) or 4 (stopped).

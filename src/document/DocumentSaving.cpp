@@ -11,6 +11,7 @@
 #include "document/DocumentChanges.h"
 #include "document/Exporter.h"
 #include "document/ZubrikDocument.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -18,8 +19,7 @@ namespace {
 
 std::string Utf8Name(const std::filesystem::path& file)
 {
-    const std::u8string name = file.filename().u8string();
-    return std::string(name.begin(), name.end());
+    return NSTambor::DisplayText(file.filename());
 }
 
 } // namespace
@@ -69,7 +69,7 @@ bool CZubrikDocument::SaveAs()
         return false;
     std::u16string suggested = fName;
     if (fHasFile)
-        suggested = fFile.stem().u16string() + kZubrikLoopKind;
+        suggested = NSTambor::FileNameText(fFile.stem()) + kZubrikLoopKind;
     const std::optional<std::filesystem::path> file = fServices.saveDialog->AskForFile(suggested);
     if (!file)
         return false;

@@ -13,6 +13,7 @@
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZubrikFile.h"
 #include "document/SliceDetection.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -128,7 +129,7 @@ std::unique_ptr<CZubrikDocument> CZubrikDocument::CreateFromSoundFile(std::uniqu
                                                                      const CDocumentServices& services)
 {
     std::unique_ptr<CZubrikDocument> document(
-        new CZubrikDocument(file.filename().u16string(), std::move(wave), services));
+        new CZubrikDocument(NSTambor::FileNameText(file.filename()), std::move(wave), services));
     document->SetFileLocation(file);
     document->AnalyzeNewSlices();
     return document;
@@ -155,7 +156,7 @@ std::unique_ptr<CZubrikDocument> CZubrikDocument::OpenFile(CZubrikFile& file, co
 {
     std::unique_ptr<CABCWaveSample> wave = file.ReadSample(nullptr);
     std::unique_ptr<CZubrikDocument> document(
-        new CZubrikDocument(location.filename().u16string(), std::move(wave), services));
+        new CZubrikDocument(NSTambor::FileNameText(location.filename()), std::move(wave), services));
     document->ReadFromFile(file, location);
     return document;
 }
@@ -255,8 +256,8 @@ void CZubrikDocument::SetFileLocation(const std::filesystem::path& file)
 {
     fFile = file;
     fHasFile = true;
-    fName = file.filename().u16string();
-    std::u16string extension = file.extension().u16string();
+    fName = NSTambor::FileNameText(file.filename());
+    std::u16string extension = NSTambor::FileNameText(file.extension());
     for (char16_t& c : extension)
         if (c >= u'A' && c <= u'Z')
             c = static_cast<char16_t>(c - u'A' + u'a');

@@ -10,6 +10,7 @@
 #include "io/SamplerExport.h"
 #include "platform/DiskKitUtils.h"
 #include "tambor/IFFWriter2.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -132,7 +133,7 @@ CAKPFileFormat::CAKPFileFormat()
 
 std::filesystem::path CAKPFileFormat::SampleFile(const std::filesystem::path& program, int32_t slice)
 {
-    return program.parent_path() / (SamplerFileStem(program, slice + 1, kMaxSampleNameLength) + u".wav");
+    return program.parent_path() / NSTambor::FileNameFromText(SamplerFileStem(program, slice + 1, kMaxSampleNameLength) + u".wav");
 }
 
 void CAKPFileFormat::Export(CExporter& exporter, const std::filesystem::path& destination,
@@ -152,7 +153,7 @@ void CAKPFileFormat::Export(CExporter& exporter, const std::filesystem::path& de
         keygroup.fLowKey = key;
         keygroup.fHighKey = key;
         keygroup.fFirstEnvelopeByte = 0;
-        keygroup.fSampleName = SamplerEightBitName(sample.stem().u16string());
+        keygroup.fSampleName = SamplerEightBitName(NSTambor::FileNameText(sample.stem()));
         keygroups.push_back(std::move(keygroup));
         samples.push_back({sample, key});
     }

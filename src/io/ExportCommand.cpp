@@ -12,6 +12,7 @@
 #include "document/ZubrikDocument.h"
 #include "io/ExportFileFormat.h"
 #include "io/MIDIExport.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -26,8 +27,7 @@ constexpr int32_t kExportTypeCount = 7;
 
 std::string Utf8Name(const std::filesystem::path& file)
 {
-    const std::u8string name = file.filename().u8string();
-    return std::string(name.begin(), name.end());
+    return NSTambor::DisplayText(file.filename());
 }
 
 std::string Narrow(const std::u16string& text)

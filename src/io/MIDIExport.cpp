@@ -8,6 +8,7 @@
 #include "io/SamplerExport.h"
 #include "platform/DiskKitUtils.h"
 #include "tambor/Media.h"
+#include "tambor/FileNameText.h"
 
 #include <algorithm>
 
@@ -74,7 +75,7 @@ void WriteFileSafely(const std::filesystem::path& destination, const NSTambor::C
 
 std::string MIDITrackName(const std::filesystem::path& destination)
 {
-    return SamplerEightBitName(destination.filename().u16string());
+    return SamplerEightBitName(NSTambor::FileNameText(destination.filename()));
 }
 
 SMIDIFileContents MIDIFileContents(const CExporter& exporter, const std::string& trackName, uint8_t firstKey,

@@ -13,6 +13,7 @@
 #include "io/SamplerExport.h"
 #include "platform/DiskKitUtils.h"
 #include "tambor/Media.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -123,7 +124,7 @@ void CMixmanFileFormat::Export(CExporter& exporter, const std::filesystem::path&
     NSDiskKitUtils::CSafeFileWriter writer(destination, NSDiskKitUtils::MakeFourCC(".TRK"));
     const int32_t count = std::min(exporter.GetSliceCount(), kMaxSlices);
     SMixmanTrack track;
-    track.fName = SamplerEightBitName(destination.stem().u16string());
+    track.fName = SamplerEightBitName(NSTambor::FileNameText(destination.stem()));
     track.fTempo = exporter.GetTempo() / 1000.0;
     track.fLoopBeats = static_cast<uint16_t>(exporter.GetLengthInTicks() * denominator /
                                              (4 * CExporter::kTicksPerQuarterNote));

@@ -13,6 +13,7 @@
 #include "document/LengthyOperation.h"
 #include "platform/DiskKitUtils.h"
 #include "platform/SoundKitGlue.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -27,8 +28,7 @@ constexpr int32_t kWriteBlock = 1024;
 
 std::string Utf8Name(const std::filesystem::path& file)
 {
-    const std::u8string name = file.filename().u8string();
-    return std::string(name.begin(), name.end());
+    return NSTambor::DisplayText(file.filename());
 }
 
 std::u16string PieceNumber(int32_t piece)
@@ -79,14 +79,14 @@ std::filesystem::path CABCPureSoundFileFormat::MakePieceDestination(const std::f
                                                                     int32_t piece, std::string_view extension)
 {
     const std::u16string number = PieceNumber(piece);
-    std::u16string name = destination.stem().u16string();
+    std::u16string name = NSTambor::FileNameText(destination.stem());
     // The name gives way so that name, space and number fit the limit.
     const size_t room = kMaximumStemLength - number.size() - 1;
     if (name.size() > room)
         name.resize(room);
     std::u16string fileName = name + u' ' + number;
     fileName.append(extension.begin(), extension.end());
-    return destination.parent_path() / std::filesystem::path(fileName);
+    return destination.parent_path() / NSTambor::FileNameFromText(fileName);
 }
 
 void CABCPureSoundFileFormat::Export(CExporter& exporter, const std::filesystem::path& destination,

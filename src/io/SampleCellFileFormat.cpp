@@ -11,6 +11,7 @@
 #include "io/SamplerExport.h"
 #include "platform/DiskKitUtils.h"
 #include "tambor/IFFWriter2.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -164,7 +165,7 @@ uint32_t CSampleCellFileFormat::FileType(bool stereo)
 
 std::filesystem::path CSampleCellFileFormat::SampleFile(const std::filesystem::path& instrument, int32_t slice)
 {
-    return instrument.parent_path() / (SamplerFileStem(instrument, slice + 1, kMaxFileStemLength) + u".wav");
+    return instrument.parent_path() / NSTambor::FileNameFromText(SamplerFileStem(instrument, slice + 1, kMaxFileStemLength) + u".wav");
 }
 
 void CSampleCellFileFormat::Export(CExporter& exporter, const std::filesystem::path& destination,
@@ -178,7 +179,7 @@ void CSampleCellFileFormat::Export(CExporter& exporter, const std::filesystem::p
     std::vector<SSamplerSampleFile> samples;
     for (int32_t slice = 0; slice < count; ++slice) {
         const std::filesystem::path file = SampleFile(destination, slice);
-        std::string fileName = SamplerEightBitName(file.filename().u16string());
+        std::string fileName = SamplerEightBitName(NSTambor::FileNameText(file.filename()));
         std::string sampleName = fileName.substr(0, kMaxSampleNameLength);
         const auto frames = static_cast<uint32_t>(exporter.GetSlicePosition(slice).fLength);
         instrument.fSlices.push_back({std::move(fileName), std::move(sampleName), frames});

@@ -10,6 +10,7 @@
 #include "document/LengthyOperation.h"
 #include "io/PureSoundFileFormat.h"
 #include "platform/DiskKitUtils.h"
+#include "tambor/FileNameText.h"
 
 namespace NSZubrik {
 
@@ -58,7 +59,7 @@ void WriteOneSampleFile(CExporter& exporter, int32_t piece, const SSamplerSample
 std::u16string SamplerFileStem(const std::filesystem::path& instrument, int32_t number, size_t maxLength)
 {
     const std::u16string suffix = u" " + NumberText(number);
-    std::u16string name = instrument.stem().u16string();
+    std::u16string name = NSTambor::FileNameText(instrument.stem());
     const size_t room = maxLength > suffix.size() ? maxLength - suffix.size() : 0;
     if (name.size() > room) {
         name.resize(room);

@@ -1,10 +1,12 @@
 #include "io/SoundFileReader.h"
 
+#include "app/Alert.h"
 #include "app/ResourceIds.h"
 #include "app/ZubrikErrors.h"
 #include "document/LengthyOperation.h"
 #include "io/LoopFileRoute.h"
 #include "platform/SoundKitGlue.h"
+#include "tambor/FileNameText.h"
 
 #include <algorithm>
 #include <vector>
@@ -35,6 +37,7 @@ SoundFileInfo InfoFrom(const NSSoundKit::SProperties& properties)
     info.bitsPerSample = properties.bits;
     info.sampleRate = properties.sampleRate;
     info.frameCount = properties.frames;
+    info.declaredFrameCount = std::max(properties.frames, properties.declaredFrames);
     info.loopFlag = properties.loopPlay == NSSoundKit::kLoopPlayAlternating ? 1 : 0;
     if (properties.loopKind != NSSoundKit::kLoopNone) {
         int64_t frames = properties.frames;
@@ -263,6 +266,13 @@ std::unique_ptr<CABCWaveSample> LoadSoundFile(const TFilePath& path)
                                       ProgressText(NSStrings::kCancel), true);
     std::unique_ptr<CABCWaveSample> sample = reader.Read(&operation);
     operation.Finish();
+    const SoundFileInfo& info = reader.GetInfo();
+    if (info.declaredFrameCount > info.frameCount)
+        CurrentAlertPresenter().Show(NSTextPackage::EAlertKind::kNote, "",
+                                     NSTambor::DisplayText(path.filename()) + ": file is truncated: " +
+                                         std::to_string(info.frameCount) + " of " +
+                                         std::to_string(info.declaredFrameCount) + " frames",
+                                     {"OK"});
     return sample;
 }
 

@@ -30,6 +30,8 @@ struct SoundFileInfo {
     int32_t bitsPerSample = 0;
     uint32_t sampleRate = 0;
     uint32_t frameCount = 0;
+    // What the header promises; above frameCount for a file cut short.
+    uint32_t declaredFrameCount = 0;
     int32_t loopKind = kNoLoop;
     int32_t loopFlag = 0;  // 1 when the loop plays back and forth
     int32_t loopStart = 0;
@@ -96,6 +98,7 @@ private:
 // with XUnsupportedFormat, a sound outside the limits with
 // XUnsupportedSoundFileProperties naming the alert, and reads the frames
 // under a lengthy operation "Frames left to load:" that can be cancelled.
+// A file cut short opens with the frames that are there, and a note says so.
 std::unique_ptr<CABCWaveSample> LoadSoundFile(const NSDiskKitUtils::TFilePath& path);
 
 } // namespace NSZubrik

@@ -7,6 +7,7 @@
 #include "io/SamplerExport.h"
 #include "io/SoundFontFileWriter.h"
 #include "platform/DiskKitUtils.h"
+#include "tambor/FileNameText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -69,7 +70,7 @@ CSoundFontFileFormat::CSoundFontFileFormat()
 
 std::string CSoundFontFileFormat::BankName(const std::filesystem::path& destination)
 {
-    return SamplerEightBitName(destination.filename().u16string());
+    return SamplerEightBitName(NSTambor::FileNameText(destination.filename()));
 }
 
 std::string CSoundFontFileFormat::SampleName(const std::string& bankName, int32_t slice, char side)

@@ -264,7 +264,10 @@ void CSafeFileWriter::Commit()
         TResult closed = fFile->Close();
         fFile.reset();
         Check(closed);
-        Check(GetDiskKit().Replace(fTemporary, fTarget));
+        if (CWriteTransaction* transaction = CWriteTransaction::GetOpen())
+            transaction->Add(fTemporary, fTarget);
+        else
+            Check(GetDiskKit().Replace(fTemporary, fTarget));
     } catch (...) {
         Discard();
         throw;
@@ -280,6 +283,71 @@ void CSafeFileWriter::Discard() noexcept
         (void)GetDiskKit().Delete(fTemporary);
     } catch (...) {
     }
+}
+
+// ---- CWriteTransaction
+
+namespace {
+
+CWriteTransaction* gOpenTransaction = nullptr;
+
+} // namespace
+
+CWriteTransaction::CWriteTransaction()
+{
+    if (gOpenTransaction != nullptr) throw NSZubrik::XIllegalCallSequence();
+    gOpenTransaction = this;
+}
+
+CWriteTransaction::~CWriteTransaction()
+{
+    gOpenTransaction = nullptr;
+    for (const SPending& pending : fPending) {
+        try {
+            (void)GetDiskKit().Delete(pending.fTemporary);
+        } catch (...) {
+        }
+    }
+}
+
+CWriteTransaction* CWriteTransaction::GetOpen() { return gOpenTransaction; }
+
+void CWriteTransaction::Add(const TFilePath& temporary, const TFilePath& target)
+{
+    // A second write of one target within the job replaces the first.
+    for (SPending& pending : fPending)
+        if (pending.fTarget == target) {
+            (void)GetDiskKit().Delete(pending.fTemporary);
+            pending.fTemporary = temporary;
+            return;
+        }
+    fPending.push_back({temporary, target});
+}
+
+std::vector<TFilePath> CWriteTransaction::GetTargets() const
+{
+    std::vector<TFilePath> targets;
+    for (const SPending& pending : fPending)
+        targets.push_back(pending.fTarget);
+    return targets;
+}
+
+void CWriteTransaction::Commit(const std::function<void()>& lastCheck)
+{
+    if (lastCheck) lastCheck();
+    // Past the check the job has written: every move is attempted, and the
+    // first failure is reported once all that can move have moved.
+    std::vector<SPending> pending;
+    pending.swap(fPending);
+    TResult failure = kSuccess;
+    for (const SPending& file : pending) {
+        const TResult result = GetDiskKit().Replace(file.fTemporary, file.fTarget);
+        if (result != kSuccess) {
+            if (failure == kSuccess) failure = result;
+            (void)GetDiskKit().Delete(file.fTemporary);
+        }
+    }
+    Check(failure);
 }
 
 } // namespace NSDiskKitUtils

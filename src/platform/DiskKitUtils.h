@@ -6,6 +6,7 @@
 #include "platform/DiskKit.h"
 #include "tambor/Media.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 #include <string>
@@ -101,9 +102,10 @@ private:
 };
 
 // Writes a file through a temporary file beside it. Commit hands the bytes
-// to the disk and moves the temporary file over the target; a writer
-// destroyed without a successful Commit removes the temporary file and
-// leaves the target as it was.
+// to the disk and moves the temporary file over the target (or, while a
+// CWriteTransaction is open, hands the finished temporary file to it); a
+// writer destroyed without a successful Commit removes the temporary file
+// and leaves the target as it was.
 class CSafeFileWriter {
 public:
     CSafeFileWriter(const TFilePath& target, TFourCC type);
@@ -125,6 +127,38 @@ private:
     std::unique_ptr<NSDiskKit::IOpenFile> fFile;
     std::unique_ptr<CMediaBridge> fMedia;
     bool fCommitted = false;
+};
+
+// The files one job writes, moved over their targets together. While a
+// transaction is open, every CSafeFileWriter's Commit completes its
+// temporary file and leaves it here instead of moving it. Commit runs the
+// job's last check (which may throw to call the job off) and then moves
+// every file: the check is the one point of no return. A transaction ended
+// without Commit removes the temporary files, so every target stays exactly
+// as it was. One transaction at a time; not for use across threads.
+class CWriteTransaction {
+public:
+    CWriteTransaction();
+    ~CWriteTransaction();
+    CWriteTransaction(const CWriteTransaction&) = delete;
+    CWriteTransaction& operator=(const CWriteTransaction&) = delete;
+
+    // The open transaction, or null.
+    static CWriteTransaction* GetOpen();
+    // Takes over a finished temporary file for target.
+    void Add(const TFilePath& temporary, const TFilePath& target);
+    // The targets handed in so far, in order.
+    std::vector<TFilePath> GetTargets() const;
+    // lastCheck runs before the first file moves; when it throws nothing
+    // moves and the files stay pending (the destructor removes them).
+    void Commit(const std::function<void()>& lastCheck = {});
+
+private:
+    struct SPending {
+        TFilePath fTemporary;
+        TFilePath fTarget;
+    };
+    std::vector<SPending> fPending;
 };
 
 } // namespace NSDiskKitUtils

@@ -1,6 +1,7 @@
 #include "platform/SoundHeaderPeek.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -27,9 +28,10 @@ uint32_t Number(const uint8_t* bytes, int count, bool littleEndian)
 }
 
 // Walks the top-level chunks after the 12-byte header and copies up to
-// capacity bytes of the first chunk with the given identifier.
+// capacity bytes of the first chunk with the given identifier; its length
+// as declared goes to declared when asked for.
 int32_t FindChunk(NSSoundKit::IByteReader& source, bool riff, const char* id, uint8_t* body,
-                  int32_t capacity)
+                  int32_t capacity, int64_t* declared = nullptr)
 {
     int64_t size = 0;
     if (source.GetSize(size) != NSSoundKit::kSuccess) return -1;
@@ -39,6 +41,7 @@ int32_t FindChunk(NSSoundKit::IByteReader& source, bool riff, const char* id, ui
         if (!ReadExactly(source, position, 8, header)) return -1;
         int64_t length = Number(header + 4, 4, riff);
         if (std::memcmp(header, id, 4) == 0) {
+            if (declared) *declared = length;
             int32_t count = int32_t(std::min<int64_t>({length, capacity, size - position - 8}));
             return ReadExactly(source, position + 8, count, body) ? count : -1;
         }
@@ -65,6 +68,23 @@ int32_t DeclaredBits(NSSoundKit::IByteReader& source, bool riff)
     }
     int32_t count = FindChunk(source, false, "COMM", body, sizeof body);
     return count >= 8 ? int32_t(Number(body + 6, 2, false)) : 0;
+}
+
+uint32_t DeclaredFrames(NSSoundKit::IByteReader& source, bool riff)
+{
+    uint8_t body[16] = {};
+    if (!riff) {
+        const int32_t count = FindChunk(source, false, "COMM", body, sizeof body);
+        return count >= 6 ? Number(body + 2, 4, false) : 0;
+    }
+    if (FindChunk(source, true, "fmt ", body, sizeof body) < 14) return 0;
+    const uint32_t frameBytes = Number(body + 12, 2, true);
+    int64_t dataBytes = 0;
+    uint8_t none[1];
+    // A streaming writer that never came back leaves the largest length.
+    if (frameBytes == 0 || FindChunk(source, true, "data", none, 0, &dataBytes) < 0 || dataBytes == UINT32_MAX)
+        return 0;
+    return uint32_t(std::min<int64_t>(dataBytes / frameBytes, UINT32_MAX));
 }
 
 bool ReadAiffInstrument(NSSoundKit::IByteReader& source, NSSoundKit::SProperties& properties)

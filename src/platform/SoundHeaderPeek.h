@@ -12,6 +12,10 @@ namespace NSSoundHeaderPeek {
 // For WAVE_FORMAT_EXTENSIBLE the valid bits count when given.
 int32_t DeclaredBits(NSSoundKit::IByteReader& source, bool riff);
 
+// The frames the header declares (WAVE: the data chunk's length over the
+// frame size; AIFF: the COMM chunk's count), or 0 when not found.
+uint32_t DeclaredFrames(NSSoundKit::IByteReader& source, bool riff);
+
 // Fills the instrument and loop fields from the "INST" and "MARK" chunks of
 // an AIFF file; false when the file has no instrument chunk. The sustain
 // loop wins over the release loop; loops whose markers are missing or out of

@@ -443,6 +443,7 @@ public:
             found.channels = uint16_t(info.channels);
             found.sampleRate = uint32_t(info.samplerate);
             found.frames = uint32_t(info.frames);
+            found.declaredFrames = std::max(found.frames, NSSoundHeaderPeek::DeclaredFrames(source, fRiff));
             found.bits = ReportedBits(info.format & SF_FORMAT_SUBMASK,
                                       NSSoundHeaderPeek::DeclaredBits(source, fRiff));
             if (fRiff)

@@ -45,6 +45,9 @@ struct SProperties {
     int32_t bits = 0;  // as the file declares it; 32/64 for floating point
     uint32_t sampleRate = 0;
     uint32_t frames = 0;
+    // The frames the header promises; more than frames when the file was
+    // cut short (its data ends early and only frames can be read).
+    uint32_t declaredFrames = 0;
     int32_t loopKind = kLoopNone;
     int32_t loopPlay = 0;
     int32_t loopStart = 0;  // first frame of the loop

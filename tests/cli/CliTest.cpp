@@ -241,7 +241,7 @@ TEST(Cli, BadInputAndBadFlagsGiveTheirExitCodesAndMessages) {
     const std::string folder = NSTestSupport::TemporaryFolder();
     const SRun missing = RunCli({"slice", folder + "/none.wav"});
     EXPECT_EQ(missing.fExitCode, 2);
-    EXPECT_NE(missing.fErr.find("no such file"), std::string::npos);
+    EXPECT_NE(missing.fErr.find("No such file or directory"), std::string::npos) << missing.fErr;
 
     std::ofstream(folder + "/text.wav") << "this is not a sound file at all";
     const SRun unsupported = RunCli({"info", folder + "/text.wav"});
@@ -310,22 +310,6 @@ TEST(Cli, DemoWritesItsFilesAndSaysWhere) {
     EXPECT_EQ(LoadSoundFile(folder + "/demo-loop-96bpm.wav")->GetFrameCount(), 441000);  // two loops at 96 BPM
     EXPECT_EQ(CZubrikFile(folder + "/demo-loop.zx2").GetFileInfo().fBars, 2);
     EXPECT_EQ(CountMidiNotes(folder + "/demo-loop.mid"), 17);
-}
-
-TEST(Cli, AStoppedExportLeavesOnlyWholeFiles) {
-    const std::string source = NSTestSupport::TemporaryFolder() + "/minute.wav";
-    WriteClickLoop(source, 44100 * 120, 4410, true);
-    const std::string folder = NSTestSupport::TemporaryFolder();
-    const SRun stopped = RunCliAndInterrupt({"export", source, "-o", folder + "/Beat.wav", "--slices", "--bars", "16",
-                                             "--sensitivity", "99", "--rate", "96000", "--bits", "24"},
-                                            150);
-    EXPECT_EQ(stopped.fExitCode, 4) << stopped.fErr;
-    // Pieces finished before the stop stay, each a whole file; nothing else.
-    for (const std::string& name : FilesIn(folder)) {
-        ASSERT_EQ(name.rfind("Beat ", 0), 0u) << name;
-        EXPECT_EQ(LoadSoundFile(folder + "/" + name)->GetSampleRate(), 96000) << name;
-    }
-    EXPECT_LT(FilesIn(folder).size(), 1200u);
 }
 
 TEST(Cli, GateGivesTheSameLengthsOnASoundFileAsOnItsLoopFile) {

@@ -1,6 +1,7 @@
 #include "CliTestSupport.h"
 
 #include <chrono>
+#include <functional>
 #include <csignal>
 #include <cmath>
 #include <cstdio>
@@ -139,6 +140,16 @@ SRun RunCliAndInterrupt(const std::vector<std::string>& arguments, int delayMill
     for (int tries = 0; tries < 2000 && !CatchesInterrupt(child); ++tries)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMilliseconds));
+    kill(child, SIGINT);
+    return Finish(child, out, err);
+}
+
+SRun RunCliAndInterruptWhen(const std::vector<std::string>& arguments, const std::function<bool()>& ready) {
+    const std::string folder = NSTestSupport::TemporaryFolder();
+    const std::string out = folder + "/out", err = folder + "/err";
+    const pid_t child = Start(arguments, out, err);
+    for (int tries = 0; tries < 30000 && !ready(); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     kill(child, SIGINT);
     return Finish(child, out, err);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ SRun RunCli(const std::vector<std::string>& arguments);
 
 // Starts zubrik-cli, sends it SIGINT after the delay and waits for it.
 SRun RunCliAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds);
+
+// Starts zubrik-cli, sends it SIGINT as soon as ready() holds (polled every
+// 2 ms, for at most a minute) and waits for it.
+SRun RunCliAndInterruptWhen(const std::vector<std::string>& arguments, const std::function<bool()>& ready);
 
 // Runs a shell command (sox): exit code and standard output.
 SRun RunShell(const std::string& command);

@@ -152,3 +152,39 @@ TEST(DiskKit, GatheredWritesReachTheFileInTheirPlaces)
     writer.Commit();
     EXPECT_EQ(Contents(target), expected);
 }
+
+// The files of one job reach their targets together, at one point of no
+// return: before it every target is as it was, past it every file is in place.
+TEST(DiskKit, WriteTransactionMovesAllFilesOrNone)
+{
+    const TFilePath folder = NSTestSupport::TemporaryFolder();
+    const auto write = [&](const char* name, const std::string& text) {
+        CSafeFileWriter writer(folder / name, MakeFourCC("TEXT"));
+        writer.GetMedia().WriteAt(0, int32_t(text.size()), text.data());
+        writer.Commit();
+    };
+    Put(folder / "a", "old a");
+    {
+        CWriteTransaction transaction;
+        write("a", "new a");
+        write("b", "new b");
+        EXPECT_EQ(Contents(folder / "a"), "old a");
+        // The job's last check calls it off: nothing moves.
+        EXPECT_THROW(transaction.Commit([] { throw NSZubrik::XUserPressedStop(); }), NSZubrik::XUserPressedStop);
+    }
+    EXPECT_EQ(Contents(folder / "a"), "old a");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "only the old file remains";
+
+    bool stopAfterCheck = false;
+    {
+        CWriteTransaction transaction;
+        write("a", "new a");
+        write("b", "new b");
+        // A stop that arrives once the check has passed changes nothing.
+        transaction.Commit([&] { stopAfterCheck = true; });
+    }
+    EXPECT_TRUE(stopAfterCheck);
+    EXPECT_EQ(Contents(folder / "a"), "new a");
+    EXPECT_EQ(Contents(folder / "b"), "new b");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
+}
