@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const std::exception&) {
         wave = CreateWaveSample(44100, 1000, false, 16);
         wave->ClearRange(0, 1000, 1);
+        wave->BuildPreview();
     }
     try {
         CSliceSequence slices(*wave);

@@ -30,6 +30,7 @@ void ReadEveryPart(CABCOldZubrikFile& file) {
         wave = file.ReadSample(never);
     } else {
         wave = CreateWaveSample(44100, 1000, false, 16);
+        wave->BuildPreview();
     }
     CSliceSequence slices(*wave);
     file.ReadSlices(slices);

@@ -269,6 +269,13 @@ void CZubrikFile::Open() {
 }
 
 std::unique_ptr<CABCWaveSample> CZubrikFile::ReadSample(CZBX2DecompressCallback* callback) {
+    // The slices read next derive their gated lengths from the preview.
+    std::unique_ptr<CABCWaveSample> wave = ReadFrames(callback);
+    wave->EnsurePreview();
+    return wave;
+}
+
+std::unique_ptr<CABCWaveSample> CZubrikFile::ReadFrames(CZBX2DecompressCallback* callback) {
     CZBX2DecompressCallback never;
     if (IsOldKind()) return COpenedOldFile(fOpener(), fKind)->ReadSample(callback ? *callback : never);
     COpenedFile file(fOpener());

@@ -144,7 +144,8 @@ public:
     // program no longer has; the opening command tells the user.
     bool HasNormalizeOption() const { return fNormalizeOption; }
 
-    // The audio as a new wave sample with its locators; callback may be null.
+    // The audio as a new wave sample with its locators and its preview;
+    // callback may be null.
     std::unique_ptr<CABCWaveSample> ReadSample(CZBX2DecompressCallback* callback);
     // Fills an empty sequence made on the sample ReadSample returned.
     void ReadSlices(CSliceSequence& slices);
@@ -156,6 +157,7 @@ public:
     std::optional<CZubrikCreatorInfo> ReadCreatorInfo();
 
 private:
+    std::unique_ptr<CABCWaveSample> ReadFrames(CZBX2DecompressCallback* callback);
     void Open();
     // ".zbx" and ".zbk", read by the old-file readers.
     bool IsOldKind() const { return fKind != kZubrikLoopKind; }
