@@ -67,13 +67,14 @@ SFlagSet LoopLengthFlags()
     return flags;
 }
 
-// --bars and --beats given to answer the loop-length question of a loop file.
-void ApplyLoopLength(CConsoleSession& session, CZubrikDocument& document, const CArguments& args)
+// --bars and --beats (or --bars auto when a loop file is written without
+// them) for the loop length.
+void ApplyLoopLength(CConsoleSession& session, CZubrikDocument& document, const CArguments& args,
+                     ESoundFileKind kind)
 {
     SSettings settings;
-    settings.fBars = args.Integer("--bars", 0, 999);
-    settings.fBeats = args.Integer("--beats", 0, 7);
-    session.ApplySettings(document, settings, false);
+    ParseLoopLength(args, settings);
+    session.ApplySettings(document, settings, false, kind == ESoundFileKind::kLoopFile);
 }
 
 // The Process command the flags name; exactly one must be given.
@@ -125,7 +126,8 @@ int RunConvert(const TArguments& arguments)
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);
-    ApplyLoopLength(session, *document, args);
+    session.RefuseReplacing(output);
+    ApplyLoopLength(session, *document, args, kind);
     WriteDocument(session, *document, output, kind);
     return kExitSuccess;
 }
@@ -145,15 +147,17 @@ int RunSave(const TArguments& arguments)
     session.AllowWritingOverInput();
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);
-    session.ApplySettings(*document, settings, settings.NeedsPreview());
+    session.RefuseReplacing(output);
+    session.ApplySettings(*document, settings, settings.NeedsPreview(), true);
     WriteDocument(session, *document, output, ESoundFileKind::kLoopFile);
     return kExitSuccess;
 }
 
 int RunProcess(const TArguments& arguments)
 {
-    SFlagSet flags = LoopLengthFlags();
-    flags.fValued.insert({"--normalize", "--mono", "--convert", "--left", "--right"});
+    SFlagSet flags = CommonFlags();
+    AddSettingsFlags(flags);
+    flags.fValued.insert({"--output", "--normalize", "--mono", "--convert"});
     flags.fSwitches.insert({"--crop", "--remove-dc"});
     CArguments args(arguments, flags);
     if (args.GetFiles().size() != 1)
@@ -163,10 +167,11 @@ int RunProcess(const TArguments& arguments)
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);
-    SSettings locators;
-    locators.fLeft = args.Integer("--left", 0, INT32_MAX);
-    locators.fRight = args.Integer("--right", 1, INT32_MAX);
-    session.ApplySettings(*document, locators, false);
+    session.RefuseReplacing(output);
+    // The settings first, so that --sensitivity tells which slices sound
+    // for --normalize slices and the locators bound --crop.
+    const SSettings settings = ParseSettings(args);
+    session.ApplySettings(*document, settings, settings.NeedsPreview(), kind == ESoundFileKind::kLoopFile);
     if (args.Has("--mono") && !document->GetWaveSample().IsStereo())
         UsageError("--mono needs a stereo sound");
     CSampleProcessor processor(*document, session.GetLengthyServices());
@@ -174,7 +179,6 @@ int RunProcess(const TArguments& arguments)
     session.CheckInterrupted();
     if (!changed)
         std::cerr << "zubrik-cli: the sound needed no change; it is written as it was\n";
-    ApplyLoopLength(session, *document, args);
     WriteDocument(session, *document, output, kind);
     return kExitSuccess;
 }

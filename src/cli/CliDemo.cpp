@@ -11,8 +11,8 @@ namespace NSZubrikCli {
 
 namespace {
 
-// The demo's bars: the bundled loop is two bars of 4/4 at 120 BPM.
-constexpr const char* kDemoBars = "2";
+// The loop length as a newcomer would leave it: chosen from the loop.
+constexpr const char* kDemoBars = "auto";
 constexpr const char* kDemoTempo = "96";
 // A new document shows no slice until its sensitivity is raised.
 constexpr const char* kDemoSensitivity = "50";

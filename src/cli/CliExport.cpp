@@ -116,7 +116,11 @@ int RunExport(const TArguments& arguments)
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);
-    session.ApplySettings(*document, settings, settings.NeedsPreview());
+    // Sound files go out as numbered pieces beside the name given; every
+    // other type writes the name itself.
+    if (extensionList.find(".wav") == std::string::npos && extensionList.find(".aif") == std::string::npos)
+        session.RefuseReplacing(output);
+    session.ApplySettings(*document, settings, settings.NeedsPreview(), true);
     // Per slice for a sound file, the stored switch for a loop file, unless
     // a flag decides.
     bool oneSample = document->HasLoopFile() && document->IsExportAsOneSample();
@@ -124,6 +128,7 @@ int RunExport(const TArguments& arguments)
         oneSample = args.Has("--one-sample");
     if (oneSample != document->IsExportAsOneSample())
         document->ToggleExportAsOneSample();
+    session.RequireSoundingSlices(*document, args.GetFiles()[0]);
 
     CExportPreferencesInMemory preferences;
     preferences.fStereoNoticeCounter = 0;

@@ -27,14 +27,19 @@ Run "zubrik-cli SUBCOMMAND --help" for the flags of each.
 
 flags of every subcommand:
   --quiet            no progress bar and no summary lines
-  --yes              answer questions with Yes / OK / Replace
+  --yes              answer questions with Yes / OK / Replace; replace
+                     an output file that exists (no job replaces one unasked)
   --replace-all      answer "file exists" questions of an export with Replace All
   --interactive      ask questions on the terminal instead of failing
   --left-to-first-slice
                      move the left locator to the first slice of a sound file
 
+A job writes all of its files or none: a stopped or refused job leaves
+every file as it was. No job but save writes over its own input file.
+
 exit codes: 0 success, 1 usage error (or a question no flag answered),
 2 bad or unsupported input file, 3 write failure, 4 cancelled (Ctrl-C).
+zubrik-cli --version prints the version.
 The command line never reads or writes the preferences file.
 )";
 
@@ -42,7 +47,11 @@ constexpr const char* kSettings =
     R"(settings (the loop file's own units; applied as document commands):
   --sensitivity N    0-99                 --gate N       0-999
   --sign N/D         2/4 3/4 4/4 5/4 6/8 7/8
-  --bars N           0-999                --beats N      0-7
+  --bars N|auto      0-999, or the power of two that puts the original
+                     tempo at 90 BPM or more and under 180
+  --beats N          0-7
+  --preview on|off   giving the loop length switches preview on; a job that
+                     needs a loop length and has none takes --bars auto
   --tempo BPM        20-450, up to three decimals
   --envelope A,D,S   attack, decay 0-1023, stretch 0-100, or a preset name
   --shaper T,R,A,REL threshold 0-127, ratio 0-127, attack, release 0-1023,
@@ -70,21 +79,24 @@ file: its information record (slices, bars, beats, signature, tempo,
 compression ratio, loop usage) and the creator strings. --json prints a list
 with one object per file.
 )", false},
-    {"slice", R"(usage: zubrik-cli slice FILE [--sensitivity N] [--gate N] [--json]
+    {"slice", R"(usage: zubrik-cli slice FILE [--sensitivity N] [--gate N] [--bars N|auto] [--beats N] [--sign N/D] [--json]
 
 Analyses a sound file (a loop file gives its stored slices) and lists every
 slice, shown or not, as a table or as JSON:
   {"file": ..., "rate": ..., "frames": ..., "channels": ..., "bits": ...,
-   "sensitivity": ..., "slices": [{"position": ..., "seconds": ...,
-   "strength": ..., "state": "normal|muted|locked", "shown": ...,
-   "active": ..., "length": ...}, ...]}
+   "sensitivity": ..., "original_tempo": ... or null, "slices": [
+   {"position": ..., "seconds": ..., "strength": ...,
+    "state": "normal|muted|locked", "shown": ..., "active": ...,
+    "length": ..., "shows_from": ...}, ...]}
+shows_from is the lowest --sensitivity at which the slice shows (0 for a
+locked slice). With a loop length the original tempo is shown.
 )", false},
     {"convert", R"(usage: zubrik-cli convert FILE -o OUT.{wav,aif,zx2} [--bars N] [--beats N]
 
 Writes the sound unchanged, every sample as stored, with the locators as the
 sound file's loop. A loop file keeps its slices and settings when converted
-to a loop file; a sound file needs a loop length (--bars or --beats) to
-become one.
+to a loop file; a sound file becomes one with the loop length given, or
+with --bars auto (said on standard error) when none is.
 )", false},
     {"save", R"(usage: zubrik-cli save FILE -o OUT.zx2 [SETTINGS]
 
@@ -115,7 +127,7 @@ The Export command with the type taken from the output's extension.
   --replace-all, --yes      answers for files that exist already
 Sound-file exports name their files "OUT 001.wav", "OUT 002.wav", ...
 )", true},
-    {"process", R"(usage: zubrik-cli process FILE -o OUT.{zx2,wav,aif} COMMAND [--left F] [--right F] [--bars N]
+    {"process", R"(usage: zubrik-cli process FILE -o OUT.{zx2,wav,aif} COMMAND [SETTINGS]
 
 One Process command, then the result written out. COMMAND is one of:
   --normalize whole|slices
@@ -123,7 +135,9 @@ One Process command, then the result written out. COMMAND is one of:
   --convert RATE[/BITS]     11025 22050 32000 44100 48000 88200 96000; 16 or 24
   --crop                    crop to the loop
   --remove-dc
-)", false},
+The settings are applied first (--sensitivity tells which slices sound for
+--normalize slices; --left and --right set the loop for --crop).
+)", true},
     {"play", R"(usage: zubrik-cli play FILE [--tempo BPM] [SETTINGS]
 
 Audio output is not available yet; use render to hear the loop.

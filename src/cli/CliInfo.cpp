@@ -9,6 +9,7 @@
 #include "audiodata/ZubrikFile.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "document/SliceDetection.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
 #include "tambor/FileNameText.h"
@@ -131,6 +132,20 @@ TFields FileFields(const std::filesystem::path& file)
     }
 }
 
+// The loop's original tempo in BPM, "null" without a loop length.
+std::string OriginalTempo(const CZubrikDocument& document)
+{
+    if (document.GetLoopLengthInBeats() == 0)
+        return "null";
+    return Fixed(document.GetSequencer().GetOriginalTempo() / 1000.0, 3);
+}
+
+// The lowest --sensitivity at which the slice shows.
+int32_t ShowsFrom(const CSlice& slice)
+{
+    return NSSliceDetection::LowestSensitivityShowing(slice.GetStrength(), slice.IsLocked());
+}
+
 const char* StateName(const CSlice& slice)
 {
     return slice.IsMuted() ? "muted" : slice.IsLocked() ? "locked" : "normal";
@@ -144,6 +159,7 @@ void PrintSlicesJson(const std::filesystem::path& file, const CZubrikDocument& d
     out << "{\"file\": " << JsonString(file.string()) << ", \"rate\": " << wave.GetSampleRate()
         << ", \"frames\": " << wave.GetFrameCount() << ", \"channels\": " << (wave.IsStereo() ? 2 : 1)
         << ", \"bits\": " << wave.GetBitDepth() << ", \"sensitivity\": " << slices.GetSensitivity()
+        << ", \"original_tempo\": " << OriginalTempo(document)
         << ", \"slices\": [";
     bool first = true;
     for (const CSlice& slice : slices) {
@@ -152,7 +168,7 @@ void PrintSlicesJson(const std::filesystem::path& file, const CZubrikDocument& d
             << ", \"strength\": " << slice.GetStrength() << ", \"state\": \"" << StateName(slice)
             << "\", \"shown\": " << (slices.IsShown(slice) ? "true" : "false")
             << ", \"active\": " << (slices.IsActive(slice) ? "true" : "false") << ", \"length\": " << slice.GetLength()
-            << "}";
+            << ", \"shows_from\": " << ShowsFrom(slice) << "}";
         first = false;
     }
     out << "]}\n";
@@ -166,14 +182,19 @@ void PrintSlicesTable(const std::filesystem::path& file, const CZubrikDocument& 
     std::ostringstream out;
     out << NSTambor::DisplayText(file) << ": " << slices.GetCount() << " slices, " << document.CountShownSlices()
         << " shown at sensitivity " << slices.GetSensitivity() << " (" << wave.GetFrameCount() << " frames at "
-        << wave.GetSampleRate() << " Hz)\n";
-    out << "     #   position    seconds  strength  state   shown active   length\n";
+        << wave.GetSampleRate() << " Hz";
+    if (document.GetLoopLengthInBeats() > 0)
+        out << ", " << OriginalTempo(document) << " BPM in " << document.GetBars() << " bars " << document.GetBeats()
+            << " beats";
+    out << ")\n";
+    out << "     #   position    seconds  strength  state   shown active   length  shows from\n";
     int32_t index = 0;
     for (const CSlice& slice : slices) {
         char line[128];
-        std::snprintf(line, sizeof line, "%6d %10d %10.4f %9d  %-7s %-5s %-6s %8d\n", ++index, slice.GetPosition(),
-                      double(slice.GetPosition()) / wave.GetSampleRate(), slice.GetStrength(), StateName(slice),
-                      slices.IsShown(slice) ? "yes" : "no", slices.IsActive(slice) ? "yes" : "no", slice.GetLength());
+        std::snprintf(line, sizeof line, "%6d %10d %10.4f %9d  %-7s %-5s %-6s %8d  %10d\n", ++index,
+                      slice.GetPosition(), double(slice.GetPosition()) / wave.GetSampleRate(), slice.GetStrength(),
+                      StateName(slice), slices.IsShown(slice) ? "yes" : "no", slices.IsActive(slice) ? "yes" : "no",
+                      slice.GetLength(), ShowsFrom(slice));
         out << line;
     }
     std::cout << out.str();
@@ -215,14 +236,13 @@ int RunSlice(const TArguments& arguments)
 {
     SFlagSet flags = CommonFlags();
     flags.fSwitches.insert("--json");
-    flags.fValued.insert("--sensitivity");
-    flags.fValued.insert("--gate");
+    flags.fValued.insert({"--sensitivity", "--gate", "--bars", "--beats", "--sign"});
     CArguments args(arguments, flags);
     if (args.GetFiles().size() != 1)
         UsageError("slice takes one file");
-    SSettings settings;
-    settings.fSensitivity = args.Integer("--sensitivity", 0, 99);
-    settings.fGate = args.Integer("--gate", 0, 999);
+    // Only these settings flags are accepted; ParseSettings reads the rest
+    // as absent.
+    const SSettings settings = ParseSettings(args);
     CConsoleSession session(args);
     const std::filesystem::path file = args.GetFiles()[0];
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(file);

@@ -7,6 +7,7 @@
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
+#include "document/ZubrikDocument.h"
 #include "engine/EffectPresets.h"
 
 namespace NSZubrikCli {
@@ -25,7 +26,7 @@ SFlagSet CommonFlags()
 
 void AddSettingsFlags(SFlagSet& flags)
 {
-    for (const char* flag : {"--sensitivity", "--gate", "--sign", "--bars", "--beats", "--tempo", "--envelope",
+    for (const char* flag : {"--sensitivity", "--gate", "--sign", "--bars", "--beats", "--preview", "--tempo", "--envelope",
                              "--shaper", "--eq", "--pitch", "--gain", "--left", "--right"})
         flags.fValued.insert(flag);
     for (const char* flag : {"--envelope-off", "--shaper-off", "--eq-off", "--grid"})
@@ -244,6 +245,15 @@ int32_t ParseGainDecibels(const std::string& text)
     return static_cast<int32_t>(stored);
 }
 
+void ParseLoopLength(const CArguments& arguments, SSettings& s)
+{
+    if (arguments.Value("--bars") == "auto")
+        s.fBarsAuto = true;
+    else
+        s.fBars = arguments.Integer("--bars", 0, CZubrikDocument::kMaximumBars);
+    s.fBeats = arguments.Integer("--beats", 0, 7);
+}
+
 SSettings ParseSettings(const CArguments& arguments)
 {
     SSettings s;
@@ -251,8 +261,12 @@ SSettings ParseSettings(const CArguments& arguments)
     s.fGate = arguments.Integer("--gate", 0, 999);
     if (std::optional<std::string> sign = arguments.Value("--sign"))
         s.fSignature = ParseSignature(*sign);
-    s.fBars = arguments.Integer("--bars", 0, 999);
-    s.fBeats = arguments.Integer("--beats", 0, 7);
+    ParseLoopLength(arguments, s);
+    if (std::optional<std::string> preview = arguments.Value("--preview")) {
+        if (*preview != "on" && *preview != "off")
+            UsageError("--preview takes on or off, not \"" + *preview + "\"");
+        s.fPreview = *preview == "on";
+    }
     if (std::optional<std::string> tempo = arguments.Value("--tempo"))
         s.fTempo = ParseTempo(*tempo);
     if (std::optional<std::string> text = arguments.Value("--envelope"))

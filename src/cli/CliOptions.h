@@ -80,6 +80,11 @@ struct SSettings {
     std::optional<int32_t> fGate;
     std::optional<std::array<int32_t, 2>> fSignature;
     std::optional<int32_t> fBars;
+    // --bars auto: the power of two that puts the original tempo at 90 BPM
+    // or more and under 180.
+    bool fBarsAuto = false;
+    // --preview on|off; unset, giving the loop length switches it on.
+    std::optional<bool> fPreview;
     std::optional<int32_t> fBeats;
     // Thousandths of a beat per minute.
     std::optional<int32_t> fTempo;
@@ -108,6 +113,8 @@ struct SSettings {
 };
 
 SSettings ParseSettings(const CArguments& arguments);
+// --bars N or --bars auto, and --beats, into settings.
+void ParseLoopLength(const CArguments& arguments, SSettings& settings);
 
 // "120", "120.5", "99.125": thousandths of a beat per minute.
 int32_t ParseTempo(const std::string& text);

@@ -146,7 +146,9 @@ int RunRender(const TArguments& arguments)
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);
-    session.ApplySettings(*document, settings, true);
+    session.RefuseReplacing(output);
+    session.ApplySettings(*document, settings, true, true);
+    session.RequireSoundingSlices(*document, args.GetFiles()[0]);
     const int32_t frames = FramesToRender(*document, length, document->GetSequencer().GetOutputSampleRate());
     Render(session, *document, output, bits, frames);
     session.CommitOutputs();

@@ -1,6 +1,7 @@
 #include "cli/CliSession.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
@@ -13,6 +14,8 @@
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZubrikFile.h"
 #include "document/ZubrikDocument.h"
+#include "audiodata/SliceSequence.h"
+#include "io/ExportCommand.h"
 #include "io/SoundFileReader.h"
 #include "tambor/FileNameText.h"
 #include "tambor/FileNameText.h"
@@ -103,7 +106,8 @@ void ReportWriteFailure(const std::filesystem::path& file)
 }
 
 CConsoleSession::CConsoleSession(const CArguments& arguments)
-    : fQuiet(arguments.Has("--quiet")),
+    : fMayReplace(arguments.Has("--yes") || arguments.Has("--replace-all")),
+      fQuiet(arguments.Has("--quiet")),
       fLeftToFirstSlice(arguments.Has("--left-to-first-slice")),
       fPresenter(std::cerr, std::cin),
       fLengthDialog(fPresenter, std::cerr, std::cin),
@@ -183,7 +187,7 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
     return document;
 }
 
-void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& s, bool previewOn)
+void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& s, bool previewOn, bool needsLength)
 {
     if (s.fLeft || s.fRight) {
         const int32_t frames = document.GetWaveSample().GetFrameCount();
@@ -204,7 +208,19 @@ void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& 
         document.SetBars(*s.fBars);
     if (s.fBeats)
         document.SetBeats(*s.fBeats);
-    if (previewOn && !document.IsPreviewOn()) {
+    const bool noLength = document.GetBars() == 0 && document.GetBeats() == 0;
+    if (s.fBarsAuto || (needsLength && noLength)) {
+        ChooseBars(document);
+        if (!s.fBarsAuto && !fQuiet) {
+            char tempo[32];
+            std::snprintf(tempo, sizeof tempo, "%.2f", document.GetSequencer().GetOriginalTempo() / 1000.0);
+            std::cerr << "zubrik-cli: loop length not given: " << document.GetBars()
+                      << (document.GetBars() == 1 ? " bar, " : " bars, ") << tempo
+                      << " BPM; give --bars to choose\n";
+        }
+    }
+    const bool lengthGiven = s.fBars || s.fBeats || s.fBarsAuto || (needsLength && noLength);
+    if (s.fPreview.value_or(document.IsPreviewOn() || previewOn || lengthGiven) != document.IsPreviewOn()) {
         document.TogglePreviewPlay();
         CheckRefusals();
     }
@@ -246,6 +262,20 @@ void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& 
     CheckInterrupted();
 }
 
+void CConsoleSession::ChooseBars(CZubrikDocument& document)
+{
+    // The original tempo grows with the bar count; the first power of two
+    // that reaches the lower bound lies under twice it.
+    constexpr int32_t kLowestAutoTempo = 90000;
+    int32_t bars = 1;
+    for (;;) {
+        document.SetBars(bars);
+        if (document.GetSequencer().GetOriginalTempo() >= kLowestAutoTempo || bars * 2 > CZubrikDocument::kMaximumBars)
+            return;
+        bars *= 2;
+    }
+}
+
 void CConsoleSession::CheckInterrupted() const
 {
     if (CConsoleInterrupt::IsRequested())
@@ -262,6 +292,22 @@ void CConsoleSession::RefuseOutputOverInput(const std::filesystem::path& output)
     UsageError("the output " + DisplayPath(output) + " is the input file; give another output file");
 }
 
+void CConsoleSession::RequireSoundingSlices(const CZubrikDocument& document, const std::filesystem::path& file) const
+{
+    if (HasSoundingSliceInLoop(document))
+        return;
+    UsageError("no slice sounds at sensitivity " + std::to_string(document.GetSliceSequence().GetSensitivity()) +
+               ": give --sensitivity N (zubrik-cli slice " + DisplayPath(file) +
+               " shows from which sensitivity each slice sounds)");
+}
+
+void CConsoleSession::RefuseReplacing(const std::filesystem::path& output) const
+{
+    std::error_code error;
+    if (!fMayReplace && std::filesystem::exists(output, error))
+        UsageError(DisplayPath(output) + " exists: give --yes to replace it");
+}
+
 void CConsoleSession::CommitOutputs()
 {
     const std::vector<std::filesystem::path> targets = fOutputs.GetTargets();
@@ -269,8 +315,10 @@ void CConsoleSession::CommitOutputs()
         fOutputs.Commit([&] {
             CheckRefusals();
             CheckInterrupted();
-            for (const std::filesystem::path& target : targets)
+            for (const std::filesystem::path& target : targets) {
                 RefuseOutputOverInput(target);
+                RefuseReplacing(target);
+            }
         });
     } catch (const XCliExit&) {
         throw;

@@ -37,7 +37,11 @@ public:
     // sensitivity, gate, signature, bars, beats, preview on (when asked),
     // preview tempo, envelope, transient shaper, equalizer, pitch, gain,
     // and last the grid slices.
-    void ApplySettings(NSZubrik::CZubrikDocument& document, const SSettings& settings, bool previewOn);
+    // needsLength: the job needs a loop length, and takes --bars auto (saying
+    // so) when none is given. Giving the length switches preview on unless
+    // --preview off.
+    void ApplySettings(NSZubrik::CZubrikDocument& document, const SSettings& settings, bool previewOn,
+                       bool needsLength = false);
 
     // Ends the run with exit code 4 once Ctrl-C was pressed.
     void CheckInterrupted() const;
@@ -51,6 +55,11 @@ public:
     // so "./s.wav" and links count), unless the job may write over its
     // input; exit code 3 when output is a folder.
     void RefuseOutputOverInput(const std::filesystem::path& output) const;
+    // Exit code 1, naming the flag, when no slice of the loop sounds.
+    void RequireSoundingSlices(const NSZubrik::CZubrikDocument& document, const std::filesystem::path& file) const;
+    // Exit code 1 when output exists and neither --yes nor --replace-all
+    // was given: a job never replaces a file unasked.
+    void RefuseReplacing(const std::filesystem::path& output) const;
     // save writes a loop file over itself: that is Save.
     void AllowWritingOverInput() { fMayWriteOverInput = true; }
     // Ends the run with exit code 1 when a question found no flag to
@@ -64,10 +73,15 @@ public:
     bool IsQuiet() const { return fQuiet; }
 
 private:
+    // Sets the power of two of bars that puts the original tempo at 90 BPM or
+    // more and under 180.
+    static void ChooseBars(NSZubrik::CZubrikDocument& document);
+
     // The outputs of this job, opened before anything is written.
     NSDiskKitUtils::CWriteTransaction fOutputs;
     std::filesystem::path fInput;
     bool fMayWriteOverInput = false;
+    bool fMayReplace;
     bool fQuiet;
     bool fLeftToFirstSlice;
     NSZubrik::CConsoleAlertPresenter fPresenter;

@@ -8,6 +8,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
+#include "app/ProductInfo.h"
 
 using namespace NSZubrikCli;
 
@@ -38,6 +39,10 @@ int Fail(int code, const std::string& message)
 int main(int argc, char** argv)
 {
     const TArguments all(argv + 1, argv + argc);
+    if (all.size() == 1 && all[0] == "--version") {
+        std::cout << "zubrik-cli " << NSZubrik::ProductVersion() << '\n';
+        return kExitSuccess;
+    }
     if (all.empty() || all[0] == "--help" || all[0] == "-h" || all[0] == "help") {
         const bool asked = !all.empty() && all.size() < 2;
         if (all.size() >= 2 && PrintHelp(all[1], std::cout))

@@ -232,6 +232,15 @@ inline int16_t StereoBlockValue(CWaveSamplePreview::SMinMax first, CWaveSamplePr
 
 } // namespace
 
+int32_t LowestSensitivityShowing(int16_t strength, bool locked)
+{
+    constexpr int32_t kMaximumSensitivity = 99;
+    int32_t sensitivity = 0;
+    while (!locked && sensitivity < kMaximumSensitivity && strength <= ThresholdForSensitivity(sensitivity))
+        ++sensitivity;
+    return sensitivity;
+}
+
 int16_t ThresholdForSensitivity(int32_t sensitivity)
 {
     const int64_t product = static_cast<int64_t>(sensitivity) * 32767;

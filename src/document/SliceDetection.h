@@ -26,6 +26,11 @@ inline constexpr int32_t kSnapQuiet = 1023;
 // Strength threshold for a sensitivity: 32767 at 0, 16218 at 50, 0 at 99.
 int16_t ThresholdForSensitivity(int32_t sensitivity);
 
+// The lowest sensitivity at which a slice shows: 0 for a locked slice,
+// else the first whose threshold lies below the slice's strength (at most
+// 99, where every slice shows).
+int32_t LowestSensitivityShowing(int16_t strength, bool locked);
+
 // The lowest envelope the gate lets a slice sound above, 0.002 at gate
 // sensitivity 0 rising to 1.0 at 999.
 float GateFloor(int32_t gateSensitivity);

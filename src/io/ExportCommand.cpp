@@ -38,8 +38,8 @@ std::string Narrow(const std::u16string& text)
     return narrow;
 }
 
-// A slice that sounds (shown and not muted) at or after the left locator and
-// before the right one.
+} // namespace
+
 bool HasSoundingSliceInLoop(const CZubrikDocument& document)
 {
     const CSliceSequence& slices = document.GetSliceSequence();
@@ -50,6 +50,8 @@ bool HasSoundingSliceInLoop(const CZubrikDocument& document)
             return true;
     return false;
 }
+
+namespace {
 
 // Used when no settings dialog is supplied: the offered values stand.
 class CAcceptingSettingsDialog final : public IExportSettingsDialog {

@@ -119,6 +119,10 @@ struct CExportServices {
 // kNothingToExport: alert 2202 was shown (no sounding slice in the loop).
 enum class EExportResult { kExported, kCancelled, kNothingToExport, kFailed };
 
+// A slice that sounds (shown and not muted) at or after the left locator and
+// before the right one; without one the export has nothing to write.
+bool HasSoundingSliceInLoop(const CZubrikDocument& document);
+
 // Runs the Export command on the document. Never throws: failures are shown
 // as alerts and answered as kFailed; every way the user stops the export
 // answers kCancelled.

@@ -84,7 +84,7 @@ TEST(CliJobs, NoJobButSaveWritesOverItsOwnInput) {
         EXPECT_EQ(ReadBytes(source), original) << job[0];
     }
     ASSERT_EQ(RunCli({"save", source, "-o", folder + "/s.zx2", "--bars", "1"}).fExitCode, 0);
-    const SRun save = RunCli({"save", folder + "/s.zx2", "-o", folder + "/s.zx2", "--sensitivity", "40"});
+    const SRun save = RunCli({"save", folder + "/s.zx2", "-o", folder + "/s.zx2", "--sensitivity", "40", "--yes"});
     EXPECT_EQ(save.fExitCode, 0) << save.fErr;
 }
 

@@ -274,7 +274,7 @@ TEST(Cli, BadInputAndBadFlagsGiveTheirExitCodesAndMessages) {
     }
     const SRun noLength = RunCli({"render", DemoLoop(), "-o", folder + "/r.wav"});
     EXPECT_EQ(noLength.fExitCode, 1);
-    EXPECT_NE(noLength.fErr.find("--bars"), std::string::npos);
+    EXPECT_NE(noLength.fErr.find("--sensitivity"), std::string::npos) << noLength.fErr;
     EXPECT_FALSE(std::filesystem::exists(folder + "/r.wav"));
 }
 
