@@ -104,15 +104,16 @@ A loop file from a sound file or a loop file, with the settings flags
 applied. --tempo, --shaper, --eq and the --*-off flags switch preview on, as
 they only act in tempo mode.
 )", true},
-    {"render", R"(usage: zubrik-cli render FILE -o OUT.wav [--seconds S | --loops N] [--bits 16|24|32f] [SETTINGS]
+    {"render", R"(usage: zubrik-cli render FILE -o OUT.wav [--seconds S | --loops N] [--rate R] [--bits 16|24|32f] [SETTINGS]
 
-The preview as heard, rendered offline through the sequencer at 44100 Hz:
+The preview as heard, rendered offline through the sequencer at the sound's
+own rate (or --rate R, 11025 to 1000000 Hz):
 the settings are applied in the order sensitivity, gate, signature, bars,
 beats, preview on, preview tempo, envelope, transient shaper, equalizer,
 pitch, gain; the sequencer starts from Stopped with the play-loop command and
 renders consecutive 256-frame pieces. The length is one loop unless --seconds
-or --loops says otherwise. --bits 32f (the default) writes the float output
-unclipped; 16 and 24 clip to -1..1 as the audio output does.
+or --loops says otherwise. --bits 24 (the default) and 16 clip to -1..1 as
+the audio output does; 32f writes the float output unclipped.
 )", true},
     {"export", R"(usage: zubrik-cli export FILE -o OUT.{wav,aif,akp,sf2,ins,trk,mid} [FLAGS] [SETTINGS]
 

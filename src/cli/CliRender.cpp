@@ -18,6 +18,7 @@
 #include "cli/CliWaveFiles.h"
 #include "document/ZubrikDocument.h"
 #include "engine/Sequencer.h"
+#include "io/SoundFileReader.h"
 
 namespace NSZubrikCli {
 
@@ -57,7 +58,8 @@ SRenderLength ParseLength(const CArguments& args)
 
 int32_t ParseBits(const CArguments& args)
 {
-    const std::string bits = args.Value("--bits").value_or("32f");
+    // 24 bits by default, so that the render opens in Zubrik again.
+    const std::string bits = args.Value("--bits").value_or("24");
     if (bits == "16")
         return 16;
     if (bits == "24")
@@ -126,7 +128,7 @@ SFlagSet RenderFlags()
 {
     SFlagSet flags = CommonFlags();
     AddSettingsFlags(flags);
-    flags.fValued.insert({"--output", "--seconds", "--loops", "--bits"});
+    flags.fValued.insert({"--output", "--seconds", "--loops", "--bits", "--rate"});
     return flags;
 }
 
@@ -143,12 +145,16 @@ int RunRender(const TArguments& arguments)
     const SSettings settings = ParseSettings(args);
     const SRenderLength length = ParseLength(args);
     const int32_t bits = ParseBits(args);
+    const std::optional<int32_t> rate = args.Integer("--rate", int32_t(CSoundFileReader::kMinSampleRate),
+                                                     int32_t(CSoundFileReader::kMaxSampleRate));
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);
     session.RefuseReplacing(output);
     session.ApplySettings(*document, settings, true, true);
     session.RequireSoundingSlices(*document, args.GetFiles()[0]);
+    // The sound's own rate unless --rate says otherwise.
+    document->GetSequencer().SetOutputSampleRate(rate.value_or(document->GetWaveSample().GetSampleRate()));
     const int32_t frames = FramesToRender(*document, length, document->GetSequencer().GetOutputSampleRate());
     Render(session, *document, output, bits, frames);
     session.CommitOutputs();

@@ -142,14 +142,23 @@ TEST(Cli, RenderIsReproducibleAndDepthsAgree) {
         args.insert(args.end(), extra.begin(), extra.end());
         return RunCli(args);
     };
-    ASSERT_EQ(render(folder + "/f1.wav", {"--seconds", "1.5"}).fExitCode, 0);
-    ASSERT_EQ(render(folder + "/f2.wav", {"--seconds", "1.5", "--bits", "32f"}).fExitCode, 0);
+    ASSERT_EQ(render(folder + "/f1.wav", {"--seconds", "1.5", "--bits", "32f"}).fExitCode, 0);
+    ASSERT_EQ(render(folder + "/f2.wav", {"--seconds", "1.5", "--bits", "32f", "--rate", "44100"}).fExitCode, 0);
     ASSERT_EQ(render(folder + "/i16.wav", {"--seconds", "1.5", "--bits", "16"}).fExitCode, 0);
-    ASSERT_EQ(render(folder + "/loop.wav", {"--bits", "24"}).fExitCode, 0);
+    ASSERT_EQ(render(folder + "/loop.wav", {}).fExitCode, 0);
     EXPECT_EQ(ReadBytes(folder + "/f1.wav"), ReadBytes(folder + "/f2.wav"));
 
-    // One loop of two 4/4 bars at 96 BPM lasts five seconds.
+    // One loop of two 4/4 bars at 96 BPM lasts five seconds; the default
+    // render is 24-bit at the sound's own rate, and opens again.
     EXPECT_EQ(LoadSoundFile(folder + "/loop.wav")->GetFrameCount(), 220500);
+    EXPECT_EQ(LoadSoundFile(folder + "/loop.wav")->GetBitDepth(), 24);
+    const std::string loop48 = folder + "/loop48.wav";
+    WriteClickLoop(loop48, 96000, 12000, true, 48000);
+    ASSERT_EQ(RunCli({"render", loop48, "-o", folder + "/r48.wav", "--sensitivity", "99", "--bars", "1"}).fExitCode, 0);
+    EXPECT_EQ(LoadSoundFile(folder + "/r48.wav")->GetSampleRate(), 48000);
+    ASSERT_EQ(RunCli({"render", loop48, "-o", folder + "/r44.wav", "--sensitivity", "99", "--bars", "1", "--rate",
+                      "44100"}).fExitCode, 0);
+    EXPECT_EQ(LoadSoundFile(folder + "/r44.wav")->GetSampleRate(), 44100);
 
     // The float file (58-byte header) and the 16-bit file hold the same
     // render, the latter clipped and quantised.
