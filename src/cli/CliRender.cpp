@@ -158,10 +158,6 @@ int RunRender(const TArguments& arguments)
     const int32_t frames = FramesToRender(*document, length, document->GetSequencer().GetOutputSampleRate());
     Render(session, *document, output, bits, frames);
     session.CommitOutputs();
-    if (!session.IsQuiet())
-        std::cerr << "zubrik-cli: rendered " << frames << " frames at "
-                  << document->GetSequencer().GetOutputSampleRate() << " Hz, "
-                  << document->GetPreviewTempo() / 1000.0 << " BPM to " << DisplayPath(output) << '\n';
     return kExitSuccess;
 }
 

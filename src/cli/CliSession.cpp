@@ -42,6 +42,27 @@ constexpr int32_t kUnknownFormatAlert = 2006;
 
 } // namespace
 
+namespace {
+
+// ": N frames, S s" for a sound or loop file, empty for other files.
+std::string WrittenLength(const std::filesystem::path& file)
+{
+    try {
+        const CSoundFileReader reader(file);
+        const SoundFileInfo& info = reader.GetInfo();
+        if (info.sampleRate == 0)
+            return "";
+        char text[64];
+        std::snprintf(text, sizeof text, ": %u frames, %.3f s", info.frameCount,
+                      double(info.frameCount) / info.sampleRate);
+        return text;
+    } catch (const std::exception&) {
+        return "";
+    }
+}
+
+} // namespace
+
 std::string DisplayName(const std::filesystem::path& file)
 {
     return NSTambor::DisplayText(file.filename());
@@ -328,6 +349,9 @@ void CConsoleSession::CommitOutputs()
                 WriteFailed(target);
         throw XCliExit(kExitWriteFailed, std::string("cannot move the written files into place: ") + failure.what());
     }
+    if (!fQuiet)
+        for (const std::filesystem::path& target : targets)
+            std::cerr << "zubrik-cli: wrote " << DisplayPath(target) << WrittenLength(target) << '\n';
 }
 
 void CConsoleSession::CheckRefusals()

@@ -112,6 +112,7 @@ TEST(CliNewcomer, NoJobReplacesAFileUnasked) {
         const SRun replaced = RunCli(args);
         EXPECT_EQ(replaced.fExitCode, 0) << args[0] << extension << ": " << replaced.fErr;
         EXPECT_NE(ReadBytes(output), "keep me") << args[0] << extension;
+        EXPECT_NE(replaced.fErr.find("zubrik-cli: wrote " + output), std::string::npos) << replaced.fErr;
     }
     const SRun version = RunCli({"--version"});
     EXPECT_EQ(version.fExitCode, 0);
