@@ -1,5 +1,6 @@
 // info and slice: what a file holds, and the slices of a loop.
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <iostream>
 #include <sstream>
 
@@ -21,21 +22,7 @@ using namespace NSZubrik;
 std::string JsonString(const std::string& bytes)
 {
     // JSON is UTF-8: bytes that are not are shown escaped, as in messages.
-    const std::string text = NSTambor::DisplayBytes(bytes);
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
+    return nlohmann::json(NSTambor::DisplayBytes(bytes)).dump();
 }
 
 namespace {
@@ -165,8 +152,8 @@ void PrintSlicesJson(const std::filesystem::path& file, const CZubrikDocument& d
     for (const CSlice& slice : slices) {
         out << (first ? "" : ", ") << "{\"position\": " << slice.GetPosition()
             << ", \"seconds\": " << Fixed(double(slice.GetPosition()) / wave.GetSampleRate(), 6)
-            << ", \"strength\": " << slice.GetStrength() << ", \"state\": \"" << StateName(slice)
-            << "\", \"shown\": " << (slices.IsShown(slice) ? "true" : "false")
+            << ", \"strength\": " << slice.GetStrength() << ", \"state\": " << JsonString(StateName(slice))
+            << ", \"shown\": " << (slices.IsShown(slice) ? "true" : "false")
             << ", \"active\": " << (slices.IsActive(slice) ? "true" : "false") << ", \"length\": " << slice.GetLength()
             << ", \"shows_from\": " << ShowsFrom(slice) << "}";
         first = false;
