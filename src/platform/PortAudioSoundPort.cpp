@@ -3,7 +3,9 @@
 // opened for non-interleaved 32-bit float output at 256 frames per buffer
 // where the device allows, on its own default rate unless the saved settings
 // name another, and started at once.
+#include <fcntl.h>
 #include <portaudio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -31,6 +33,25 @@ private:
     std::string fName;
 };
 
+// PortAudio's probing of ALSA configurations and of a JACK server that is
+// not there writes pages of complaints to the error stream; the program
+// reports what matters (no device) itself, so the stream is shut meanwhile.
+bool QuietInitialise()
+{
+    const int savedError = dup(STDERR_FILENO);
+    const int nothing = open("/dev/null", O_WRONLY);
+    if (savedError >= 0 && nothing >= 0)
+        dup2(nothing, STDERR_FILENO);
+    const bool initialised = Pa_Initialize() == paNoError;
+    if (savedError >= 0 && nothing >= 0)
+        dup2(savedError, STDERR_FILENO);
+    if (nothing >= 0)
+        close(nothing);
+    if (savedError >= 0)
+        close(savedError);
+    return initialised;
+}
+
 std::string DriverName(PaDeviceIndex device)
 {
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
@@ -40,7 +61,7 @@ std::string DriverName(PaDeviceIndex device)
 
 class CPortAudioKit : public ISoundPortKit {
 public:
-    explicit CPortAudioKit(IRenderer& renderer) : fRenderer(renderer) { fInitialised = Pa_Initialize() == paNoError; }
+    explicit CPortAudioKit(IRenderer& renderer) : fRenderer(renderer) { fInitialised = QuietInitialise(); }
     ~CPortAudioKit() override
     {
         CloseDriver();
