@@ -4,14 +4,14 @@
 // changes the sequencer's settings as fast as it can (a change every
 // 0.2 ms, a new segment list every 50 changes). Counts the server's xruns
 // (a JACK client's xrun callback) and the buffers PortAudio flagged late.
-//   play-under-load play|idle SECONDS
-// "idle" opens the device and plays nothing: the baseline of the machine.
+//   play-under-load play|calm|idle SECONDS
+// "calm" plays without the second thread; "idle" opens the device and plays
+// nothing: the baselines of the machine.
 #include <jack/jack.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
@@ -54,7 +54,8 @@ void Hammer(CZubrikSequencer& sequencer, std::atomic<bool>& running, std::atomic
 
 int main(int argc, char** argv)
 {
-    const bool play = argc > 1 && std::strcmp(argv[1], "play") == 0;
+    const std::string mode = argc > 1 ? argv[1] : "play";
+    const bool play = mode != "idle";
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
     jack_client_t* watcher = jack_client_open("zubrik-xrun-watch", JackNoStartServer, nullptr);
     if (watcher == nullptr) {
@@ -88,7 +89,8 @@ int main(int argc, char** argv)
     if (play) {
         manager.GetWavePlayer().PlaySequencer(sequencer, nullptr);
         document->PlayLoop();
-        hammer = std::thread(Hammer, std::ref(sequencer), std::ref(running), std::ref(changes));
+        if (mode == "play")
+            hammer = std::thread(Hammer, std::ref(sequencer), std::ref(running), std::ref(changes));
     }
     const int xrunsBefore = gXruns.load();
     const int64_t lateBefore = manager.GetClient().GetUnderrunCount();
@@ -104,7 +106,7 @@ int main(int argc, char** argv)
         hammer.join();
     manager.GetWavePlayer().Stop();
     std::printf("%s %d s at %d frames: %d xruns (JACK), %lld late buffers (PortAudio), %ld settings changes\n",
-                play ? "play" : "idle", seconds, int(jack_get_buffer_size(watcher)), gXruns.load() - xrunsBefore,
+                mode.c_str(), seconds, int(jack_get_buffer_size(watcher)), gXruns.load() - xrunsBefore,
                 static_cast<long long>(manager.GetClient().GetUnderrunCount() - lateBefore), changes.load());
     CAudioCardManager::DestroyAudioCardManager();
     jack_client_close(watcher);

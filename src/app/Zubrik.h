@@ -191,6 +191,10 @@ public:
     // The audio page of the preferences: opens the device of that name
     // (alerts 1113 or 1110 when it cannot).
     int32_t SelectAudioDevice(const std::string& name);
+    // The player lets go of a document that is about to be destroyed
+    // (CloseDocument does this; a front end that destroys a document
+    // another way calls it first).
+    void ReleaseFromPlayer(CZubrikDocument& document);
     // A new device rate reaches every document's sequencer.
     void AudioCardManagerChanged() override;
 
@@ -205,8 +209,6 @@ private:
     // False for a command that is not a document command.
     bool DispatchToDocument(int32_t command, bool extraModifier, CZubrikDocument& document);
     void OpenSavedAudioDevice();
-    // The player lets go of a document that is about to close.
-    void ReleaseFromPlayer(CZubrikDocument& document);
 
     IApplicationHost& fHost;
     IDocumentWindows& fWindows;

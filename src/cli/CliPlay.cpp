@@ -103,6 +103,38 @@ void ShowStatus(CZubrikSequencer& sequencer, int32_t waveRate)
     std::cerr << line.str() << std::flush;
 }
 
+// Waits for the end: S seconds, Ctrl-C (exit 4) or a sequencer that stopped.
+int PlayUntilEnd(CAudioCardManager& manager, CZubrikDocument& document, std::optional<double> seconds,
+                 bool showStatus)
+{
+    CWavePlayer& player = manager.GetWavePlayer();
+    CZubrikSequencer& sequencer = document.GetSequencer();
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        std::this_thread::sleep_for(kPollInterval);
+        manager.Idle();
+        player.Idle();
+        if (showStatus)
+            ShowStatus(sequencer, document.GetWaveSample().GetSampleRate());
+        if (CConsoleInterrupt::IsRequested())
+            return kExitCancelled;
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        if ((seconds && elapsed.count() >= *seconds) || player.IsIdle())
+            return kExitSuccess;
+        if (!manager.IsRunning())
+            throw XCliExit(kExitBadInput, "the output device stopped");
+    }
+}
+
+std::string TempoText(const CZubrikDocument& document)
+{
+    if (!document.IsTempoMode())
+        return "";
+    std::ostringstream text;
+    text << document.GetPreviewTempo() / 1000.0 << " BPM";
+    return text.str();
+}
+
 SFlagSet PlayFlags()
 {
     SFlagSet flags = CommonFlags();
@@ -140,30 +172,20 @@ int RunPlay(const TArguments& arguments)
 
     const bool showStatus = !session.IsQuiet() && isatty(STDERR_FILENO) != 0;
     if (!session.IsQuiet())
-        std::cerr << "zubrik-cli: playing " << DisplayName(args.GetFiles()[0]) << " at "
-                  << document->GetPreviewTempo() / 1000.0 << " BPM through \""
+        std::cerr << "zubrik-cli: playing " << DisplayName(args.GetFiles()[0])
+                  << (document->IsTempoMode() ? " at " : " unchanged") << TempoText(*document) << " through \""
                   << manager.GetSelectedDriver()->GetName() << "\" (" << manager.GetOutputSampleRate()
                   << " Hz); Ctrl-C stops\n";
     CWavePlayer& player = manager.GetWavePlayer();
     player.PlaySequencer(sequencer, nullptr);
     document->PlayLoop();
-    const auto start = std::chrono::steady_clock::now();
     int exitCode = kExitSuccess;
-    for (;;) {
-        std::this_thread::sleep_for(kPollInterval);
-        manager.Idle();
-        player.Idle();
-        if (showStatus)
-            ShowStatus(sequencer, document->GetWaveSample().GetSampleRate());
-        if (CConsoleInterrupt::IsRequested()) {
-            exitCode = kExitCancelled;
-            break;
-        }
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        if ((seconds && elapsed.count() >= *seconds) || player.IsIdle())
-            break;
-        if (!manager.IsRunning())
-            throw XCliExit(kExitBadInput, "the output device stopped");
+    try {
+        exitCode = PlayUntilEnd(manager, *document, seconds, showStatus);
+    } catch (...) {
+        // The audio thread lets go of the sequencer before the document goes.
+        player.Stop();
+        throw;
     }
     player.Stop();
     if (showStatus)

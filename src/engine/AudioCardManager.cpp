@@ -17,6 +17,9 @@ struct SProcessAudio {
 
 SProcessAudio& ProcessAudio()
 {
+    // The player is made first so that it is destroyed last, after the
+    // manager that stops it.
+    CWavePlayer::Get();
     static SProcessAudio audio;
     return audio;
 }
