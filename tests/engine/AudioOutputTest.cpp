@@ -8,6 +8,7 @@
 #include "FakeSoundPort.h"
 #include "SequencerFixture.h"
 #include "engine/DSPTables.h"
+#include "engine/LoopPreview.h"
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,42 @@ TEST_F(AudioOutput, SequencerThatEndsByItselfIsStoppedAtIdle)
     fPlayer.Idle();
     EXPECT_EQ(fPlayer.GetMode(), CWavePlayer::kStopped);
     EXPECT_EQ(listener.fStopped, 1);
+}
+
+TEST_F(AudioOutput, LoopPreviewSoundsOnlyWhileActiveAndMixesForOneBuffer)
+{
+    SelectFirst();
+    CLoop loop({0, 3000, 9000}, 12000, 0, 12000, true);
+    loop.fSequencer.reset(); // the previews bring sequencers of their own
+    CLoopPreview preview(std::move(loop.fWave), std::move(loop.fSlices));
+    SListener listener;
+    fPlayer.PlayLoopPreview(preview, &listener);
+    Port().Pump(256);
+    EXPECT_EQ(*std::max_element(Port().Channel(0).begin(), Port().Channel(0).begin() + 256), 0.0f);
+    preview.Start();
+    Port().Pump(256);
+    EXPECT_GT(*std::max_element(Port().Channel(0).begin(), Port().Channel(0).begin() + 256), 0.0f);
+
+    fPlayer.Stop();
+    EXPECT_EQ(listener.fStopped, 1);
+    EXPECT_FALSE(preview.IsActive());
+
+    // One buffer gets the mean of both channels: two previews of the same
+    // loop rendered side by side.
+    CLoop first({0, 3000, 9000}, 12000, 0, 12000, true), second({0, 3000, 9000}, 12000, 0, 12000, true);
+    first.fSequencer.reset();
+    second.fSequencer.reset();
+    CLoopPreview stereo(std::move(first.fWave), std::move(first.fSlices));
+    CLoopPreview mono(std::move(second.fWave), std::move(second.fSlices));
+    stereo.Start();
+    mono.Start();
+    std::vector<float> left(300), right(300), mixed(300);
+    stereo.Render(left.data(), right.data(), 300);
+    mono.Render(mixed.data(), nullptr, 300);
+    for (size_t i = 0; i < 300; ++i)
+        ASSERT_EQ(mixed[i], (left[i] + right[i]) * 0.5f) << i;
+    EXPECT_GT(*std::max_element(mixed.begin(), mixed.end()), 0.0f);
+
 }
 
 TEST_F(AudioOutput, NewRateMovesTablesAndReconfiguringSilencesTheCallback)
