@@ -1,8 +1,8 @@
 // play: the loop through the sound card, as the window's "Play loop" plays
 // it. The document is opened and its settings applied as for render, so
-// with a loop length given what is heard is what render writes. The device is the
-// one named by --device, else the first that runs of the default device and
-// then every device in order.
+// with a loop length given what is heard is what render writes. The device
+// is the one named by --device, else the first that runs of the default
+// device and then every device in order.
 #include <unistd.h>
 
 #include <chrono>
