@@ -86,9 +86,7 @@ int32_t CZubrik::Quit()
     return CallbackResult([&] {
         int32_t alert = 0;
         try {
-            if (fAudio != nullptr)
-                if (std::vector<uint8_t> settings = fAudio->SaveSettings(); !settings.empty())
-                    fPreferences.SetAudioSettings(std::move(settings));
+            SaveAudioSettings();
             fPreferences.Write(fRecent);
         } catch (const XDiskFull&) {
             alert = NSAlerts::kPreferencesDiskFull;

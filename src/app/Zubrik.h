@@ -161,7 +161,9 @@ public:
     // once after Start.
     int32_t StartAudio();
     // Saves the device's settings into the preferences and closes it (Quit
-    // saves them too); the destructor calls it.
+    // saves them too); the destructor calls it. A saved device that was
+    // missing or failed at start stays saved (it may be back next time)
+    // until the user chooses another with SelectAudioDevice.
     void StopAudio();
     // Null before StartAudio and after StopAudio.
     CAudioCardManager* GetAudioOutput() { return fAudio; }
@@ -209,6 +211,9 @@ private:
     // False for a command that is not a document command.
     bool DispatchToDocument(int32_t command, bool extraModifier, CZubrikDocument& document);
     void OpenSavedAudioDevice();
+    // Into the preferences: the open device's settings, unless the saved
+    // device was missing at start and the user has not chosen another.
+    void SaveAudioSettings();
 
     IApplicationHost& fHost;
     IDocumentWindows& fWindows;
@@ -218,6 +223,7 @@ private:
     bool fFirstRun = false;
     bool fStarted = false;
     CAudioCardManager* fAudio = nullptr;
+    bool fKeepSavedAudioSettings = false;
 };
 
 } // namespace NSZubrik

@@ -37,10 +37,20 @@ void CZubrik::OpenSavedAudioDevice()
         return;
     std::string name;
     const int32_t result = fAudio->LoadSettings(saved, name);
+    fKeepSavedAudioSettings = result != kResultNoError;
     if (result == kResultFailedToOpenDriverNotPresentError)
         ShowAlert(kAlertTable, NSAlerts::kSoundCardNotFound, name);
     else if (result == kResultFailedToOpenDriverError)
         ShowAlert(kAlertTable, NSAlerts::kSoundCardNotOpened, name);
+}
+
+void CZubrik::SaveAudioSettings()
+{
+    if (fAudio == nullptr || fKeepSavedAudioSettings)
+        return;
+    // Without an open device the saved settings stay as they were.
+    if (std::vector<uint8_t> settings = fAudio->SaveSettings(); !settings.empty())
+        fPreferences.SetAudioSettings(std::move(settings));
 }
 
 void CZubrik::StopAudio()
@@ -48,10 +58,7 @@ void CZubrik::StopAudio()
     if (fAudio == nullptr)
         return;
     try {
-        // Without an open device the saved settings stay as they were, so a
-        // card that is missing for one run is tried again in the next.
-        if (std::vector<uint8_t> settings = fAudio->SaveSettings(); !settings.empty())
-            fPreferences.SetAudioSettings(std::move(settings));
+        SaveAudioSettings();
     } catch (const std::exception&) {
     }
     fAudio->RemoveListener(*this);
@@ -133,6 +140,8 @@ int32_t CZubrik::SelectAudioDevice(const std::string& name)
         }
         if (!fAudio->IsRunning())
             ShowAlert(kAlertTable, NSAlerts::kSoundCardNotOpened, name);
+        else
+            fKeepSavedAudioSettings = false;
     });
 }
 

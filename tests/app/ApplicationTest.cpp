@@ -220,9 +220,13 @@ TEST(Application, AudioOutputOpensTheCardPlaysDocumentsAndSavesTheDevice)
     audio.join();
     EXPECT_EQ(application.GetAudioOutput()->GetWavePlayer().GetSequencer(), nullptr);
 
+    // The missing device stays saved until the user chooses one.
+    EXPECT_EQ(application.Quit(), kResultNoError);
+    EXPECT_EQ(preferences.audio, (std::vector<uint8_t>{'g', 'o', 'n', 'e'}));
     EXPECT_EQ(application.SelectAudioDevice("ALSA: none"), kResultNoError);
     EXPECT_NE(alerts.messages.back().find("\"ALSA: none\" could not be found!"), std::string::npos);
+    EXPECT_EQ(application.SelectAudioDevice("ALSA: one"), kResultNoError);
     EXPECT_EQ(application.Quit(), kResultNoError);
-    EXPECT_EQ(preferences.audio, (std::vector<uint8_t>{'A', 'L', 'S', 'A', ':', ' ', 't', 'w', 'o'}));
+    EXPECT_EQ(preferences.audio, (std::vector<uint8_t>{'A', 'L', 'S', 'A', ':', ' ', 'o', 'n', 'e'}));
     SetAlertPresenter(previous);
 }
