@@ -36,6 +36,14 @@ void* operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
+// The nothrow form too (std::stable_partition takes its buffer with it), so
+// that every form of delete meets memory from malloc.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (tCountAllocations)
+        ++gAllocations;
+    return std::malloc(size ? size : 1);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
