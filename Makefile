@@ -34,7 +34,9 @@ test-asan: deps
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The engine's tests under ThreadSanitizer: the audio thread and the document
-# share the sequencer, and its stress test changes settings while rendering.
+# share the sequencer, and its stress test changes settings while rendering;
+# the audio output's stress test drives the device callback from a fake
+# sound card's thread while sources, settings and the device change.
 test-tsan: deps
 	cmake $(CMAKE_GEN) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUBRIK_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_engine

@@ -1,5 +1,6 @@
 #include "engine/Sequencer.h"
 
+#include "AllocationCounter.h"
 #include "SequencerFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,12 @@ using NSEngineTest::CLoop;
 using NSEngineTest::kBlock;
 
 // Counts this thread's allocations while tCountAllocations is set.
-namespace {
+namespace NSEngineTest {
 thread_local bool tCountAllocations = false;
 std::atomic<int> gAllocations{0};
-} // namespace
+} // namespace NSEngineTest
+using NSEngineTest::gAllocations;
+using NSEngineTest::tCountAllocations;
 
 // The replacements pair malloc with free, which GCC cannot see through.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -32,6 +35,14 @@ void* operator new(std::size_t size)
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
+}
+// The nothrow form too (std::stable_partition takes its buffer with it), so
+// that every form of delete meets memory from malloc.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (tCountAllocations)
+        ++gAllocations;
+    return std::malloc(size ? size : 1);
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
