@@ -302,6 +302,7 @@ void CWaveformDisplayGroupView::RequestSliceContextMenu(int32_t sliceIndex, cons
 
 void CWaveformDisplayGroupView::ParametersChanged(CZubrikDocument&)
 {
+    ++fOverlayVersion;
     // Locators, loop length and time signature: the loop shade, the grid and
     // the locator handles.
     fOverview->update();
@@ -311,6 +312,7 @@ void CWaveformDisplayGroupView::ParametersChanged(CZubrikDocument&)
 
 void CWaveformDisplayGroupView::SlicesChanged(CZubrikDocument&)
 {
+    ++fOverlayVersion;
     fHandles->update();
     fWaveform->update();
 }
@@ -329,6 +331,7 @@ void CWaveformDisplayGroupView::WaveSampleChanged(CZubrikDocument&)
 
 void CWaveformDisplayGroupView::ViewAndEditAttributesChanged(CZubrikDocument&)
 {
+    ++fOverlayVersion;
     fHandles->UpdateToolCursor();
     fWaveform->update();
 }

@@ -58,6 +58,9 @@ public:
     CZubrikDocument& GetDocument() const { return fDocument; }
     CWaveformImageRenderer& GetRenderer() const { return *fRenderer; }
     int32_t GetPlayCursor() const { return fPlayCursor; }
+    // Counts the document's changes of slices, parameters and attributes, so
+    // that views can tell when their pictures of them are stale.
+    uint64_t GetOverlayVersion() const { return fOverlayVersion; }
     bool IsShowingChannelsSummed() const { return fSummed; }
     // Amplitude magnification of the large waveform: 1, 2, 4 ... 64.
     int32_t GetVerticalZoom() const { return fVerticalZoom; }
@@ -125,6 +128,7 @@ private:
     int32_t fBandFrom = 0;
     int32_t fBandTo = 0;
     QString fHint;
+    uint64_t fOverlayVersion = 1;
     bool fUpdatingScrollBar = false;
 };
 

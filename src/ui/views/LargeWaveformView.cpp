@@ -17,6 +17,41 @@ namespace {
 // Grid lines closer than this many pixels are left out.
 constexpr double kMinimumGridSpacing = 4.0;
 
+// A premultiplied colour over another.
+inline QRgb BlendOver(QRgb below, QRgb above)
+{
+    const uint32_t keep = 255 - qAlpha(above);
+    const auto channel = [keep](uint32_t a, uint32_t b) { return a + (b * keep + 127) / 255; };
+    return qRgba(int(channel(qRed(above), qRed(below))), int(channel(qGreen(above), qGreen(below))),
+                 int(channel(qBlue(above), qBlue(below))), int(channel(qAlpha(above), qAlpha(below))));
+}
+
+// A line across the whole image, thickness device pixels from row y.
+void DrawRow(QImage& image, int32_t y, int32_t thickness, QRgb pixel)
+{
+    for (int32_t row = std::max(0, y); row < std::min(image.height(), y + thickness); ++row) {
+        QRgb* pixels = reinterpret_cast<QRgb*>(image.scanLine(row));
+        for (int32_t x = 0; x < image.width(); ++x)
+            pixels[x] = BlendOver(pixels[x], pixel);
+    }
+}
+
+// A line one point wide down the whole image at x (in points).
+void DrawColumn(QImage& image, int32_t x, qreal ratio, QRgb pixel, bool dotted)
+{
+    const int32_t lineWidth = std::max(1, int32_t(std::lround(ratio)));
+    const int32_t dash = 2 * lineWidth;
+    const int32_t x0 = std::max(0, int32_t(std::floor(x * ratio)));
+    const int32_t x1 = std::min(image.width(), int32_t(std::floor(x * ratio)) + lineWidth);
+    for (int32_t y = 0; y < image.height() && x0 < x1; ++y) {
+        if (dotted && (y / dash) % 2 != 0)
+            continue;
+        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int32_t column = x0; column < x1; ++column)
+            row[column] = BlendOver(row[column], pixel);
+    }
+}
+
 } // namespace
 
 CLargeWaveformView::CLargeWaveformView(CWaveformDisplayGroupView& group, QWidget* parent)
@@ -49,28 +84,18 @@ void CLargeWaveformView::EnsureCache(qreal ratio)
 void CLargeWaveformView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    EnsureCache(painter.device()->devicePixelRatioF());
-    const SWaveformColours& colours = Colours();
-    painter.fillRect(rect(), colours.fBackground);
-    PaintGrid(painter);
-    // The centre line of each lane.
-    const int32_t lanes = CWaveformImageRenderer::LaneCount(Document().GetWaveSample(),
-                                                            Group().IsShowingChannelsSummed());
-    for (int32_t lane = 0; lane < lanes; ++lane) {
-        const double middle = (lane + 0.5) * height() / lanes;
-        painter.fillRect(QRectF(0, std::floor(middle), width(), 1), colours.fCentreLine);
-        if (lane > 0)
-            painter.fillRect(QRectF(0, std::floor(lane * height() / double(lanes)), width(), 1), colours.fPanelLine);
-    }
-    painter.drawImage(QPointF(0, 0), fCache);
-    PaintLoopAndSlices(painter);
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    EnsureCache(ratio);
+    EnsureComposed(ratio);
+    painter.drawImage(QPointF(0, 0), fComposed);
+    PaintLoop(painter);
     PaintDragBand(painter);
     const int32_t cursor = Group().GetPlayCursor();
     if (cursor >= 0 && IsFrameVisible(cursor))
-        painter.fillRect(QRectF(XAt(cursor), 0, 1.5, height()), colours.fPlayCursor);
+        painter.fillRect(QRectF(XAt(cursor), 0, 1.5, height()), Colours().fPlayCursor);
 }
 
-void CLargeWaveformView::PaintGrid(QPainter& painter)
+void CLargeWaveformView::DrawGridLines(qreal ratio)
 {
     const CZubrikDocument& document = Document();
     if (!document.GetViewAndEditAttributes().fGridShown)
@@ -94,12 +119,13 @@ void CLargeWaveformView::PaintGrid(QPainter& painter)
         const bool beat = n % perBeat == 0;
         if (!sixteenthsShown && !(beat && framesPerBeat / perPixel >= kMinimumGridSpacing) && !bar)
             continue;
-        const double x = XAt(int32_t(std::lround(left + n * sixteenth)));
-        painter.fillRect(QRectF(x, 0, 1, height()), bar || beat ? Colours().fGridStrong : Colours().fGrid);
+        const int32_t x = XAt(int32_t(std::lround(left + n * sixteenth)));
+        DrawColumn(fComposed, x, ratio, qPremultiply((bar || beat ? Colours().fGridStrong : Colours().fGrid).rgba()),
+                   false);
     }
 }
 
-void CLargeWaveformView::PaintLoopAndSlices(QPainter& painter)
+void CLargeWaveformView::PaintLoop(QPainter& painter)
 {
     const SWaveformColours& colours = Colours();
     const CZubrikDocument& document = Document();
@@ -112,18 +138,47 @@ void CLargeWaveformView::PaintLoopAndSlices(QPainter& painter)
     for (const int32_t x : {left, right})
         if (x >= 0 && x < width())
             painter.fillRect(QRect(x, 0, 1, height()), colours.fLocator);
-    const CSliceSequence& slices = document.GetSliceSequence();
+}
+
+void CLargeWaveformView::EnsureComposed(qreal ratio)
+{
+    const uint64_t version = Group().GetOverlayVersion();
+    if (fComposed.size() == fCache.size() && fCacheKey == fComposedKey && version == fComposedVersion)
+        return;
+    fComposedKey = fCacheKey;
+    fComposedVersion = version;
+    if (fComposed.size() != fCache.size())
+        fComposed = QImage(fCache.size(), QImage::Format_ARGB32_Premultiplied);
+    fComposed.setDevicePixelRatio(ratio);
+    // Everything below is written pixel by pixel: the raster engine would
+    // hand every tall line to its thread pool, one hand-over per line, and
+    // the repaint then draws one opaque image.
+    const SWaveformColours& colours = Colours();
+    fComposed.fill(colours.fBackground);
+    DrawGridLines(ratio);
+    const int32_t lanes = CWaveformImageRenderer::LaneCount(Document().GetWaveSample(),
+                                                            Group().IsShowingChannelsSummed());
+    const int32_t lineWidth = std::max(1, int32_t(std::lround(ratio)));
+    for (int32_t lane = 0; lane < lanes; ++lane) {
+        const int32_t middle = int32_t(std::floor((lane + 0.5) * fComposed.height() / lanes));
+        DrawRow(fComposed, middle, lineWidth, qPremultiply(colours.fCentreLine.rgba()));
+        if (lane > 0)
+            DrawRow(fComposed, lane * fComposed.height() / lanes, lineWidth, qPremultiply(colours.fPanelLine.rgba()));
+    }
+    for (int32_t y = 0; y < fComposed.height(); ++y) {
+        const QRgb* wave = reinterpret_cast<const QRgb*>(fCache.constScanLine(y));
+        QRgb* row = reinterpret_cast<QRgb*>(fComposed.scanLine(y));
+        for (int32_t x = 0; x < fComposed.width(); ++x)
+            if (qAlpha(wave[x]) != 0)
+                row[x] = BlendOver(row[x], wave[x]);
+    }
+    const CSliceSequence& slices = Document().GetSliceSequence();
     for (const CSlice& slice : slices) {
         if (!slices.IsShown(slice) || !IsFrameVisible(slice.GetPosition()))
             continue;
-        const int32_t x = XAt(slice.GetPosition());
-        if (slice.IsMuted()) {
-            // Dotted: the slice is there but does not sound.
-            for (int32_t y = 0; y < height(); y += 4)
-                painter.fillRect(QRect(x, y, 1, 2), colours.SliceLine(slice));
-        } else {
-            painter.fillRect(QRect(x, 0, 1, height()), colours.SliceLine(slice));
-        }
+        // Dotted: a muted slice is there but does not sound.
+        DrawColumn(fComposed, XAt(slice.GetPosition()), ratio, qPremultiply(colours.SliceLine(slice).rgba()),
+                   slice.IsMuted() && !slice.IsSelected());
     }
 }
 

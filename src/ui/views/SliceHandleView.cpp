@@ -56,9 +56,39 @@ void CSliceHandleView::UpdateToolCursor()
     }
 }
 
+namespace {
+
+constexpr int32_t kHandleMargin = 1;
+
+} // namespace
+
+const QPixmap& CSliceHandleView::HandleImage(const CSlice& slice, qreal ratio)
+{
+    const QRgb palette = Colours().fPanel.rgba() ^ Colours().fSliceSelected.rgba();
+    if (ratio != fHandleRatio || palette != fHandlePalette) {
+        for (QPixmap& image : fHandleImages)
+            image = {};
+        fHandleRatio = ratio;
+        fHandlePalette = palette;
+    }
+    const int32_t index = (slice.GetState() - CSlice::kNormal) * 2 + (slice.IsSelected() ? 1 : 0);
+    QPixmap& image = fHandleImages[std::clamp(index, 0, 5)];
+    if (image.isNull()) {
+        const SHandleSize size = HandleSizeOf(slice);
+        const QSize points(2 * (size.fHalfWidth + kHandleMargin), size.fReach + kHandleMargin);
+        image = QPixmap((QSizeF(points) * ratio).toSize());
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        DrawSliceHandle(painter, Colours(), slice, size.fHalfWidth + kHandleMargin, points.height());
+    }
+    return image;
+}
+
 void CSliceHandleView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    const qreal ratio = painter.device()->devicePixelRatioF();
     const SWaveformColours& colours = Colours();
     painter.fillRect(rect(), colours.fPanel);
     PaintDragBand(painter);
@@ -68,7 +98,10 @@ void CSliceHandleView::paintEvent(QPaintEvent*)
         for (const CSlice& slice : slices) {
             if (slice.IsSelected() != selectedPass || !slices.IsShown(slice) || !IsFrameVisible(slice.GetPosition()))
                 continue;
-            DrawSliceHandle(painter, colours, slice, XAt(slice.GetPosition()) + 0.5, height());
+            const QPixmap& image = HandleImage(slice, ratio);
+            const QSizeF size = image.deviceIndependentSize();
+            painter.drawPixmap(QPointF(XAt(slice.GetPosition()) + 0.5 - size.width() / 2, height() - size.height()),
+                               image);
         }
     }
 }

@@ -3,6 +3,8 @@
 // slices to select.
 #pragma once
 
+#include <QPixmap>
+
 #include "ui/views/DimensionView.h"
 
 namespace NSZubrik {
@@ -31,11 +33,18 @@ private:
 
     void PressOnSlice(int32_t index, Qt::KeyboardModifiers modifiers);
     void DragSliceTo(int32_t x, bool snapToZero);
+    // The handle of a slice's state and selection, drawn once per device
+    // pixel ratio and palette; the centre of its line is kHandleMargin +
+    // its half width from the left.
+    const QPixmap& HandleImage(const CSlice& slice, qreal ratio);
 
     EDrag fDrag = EDrag::kNone;
     // The frame where the dragged slice now stands.
     int32_t fDraggedSlice = 0;
     int32_t fRangeFrom = 0;
+    QPixmap fHandleImages[6];
+    qreal fHandleRatio = 0;
+    QRgb fHandlePalette = 0;
 };
 
 } // namespace NSZubrik
