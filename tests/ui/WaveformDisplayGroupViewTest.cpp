@@ -2,6 +2,8 @@
 // the frame-to-pixel mapping, the slice-handle hit test, every tool's mouse
 // gestures as document commands, and pictures of the demo loop.
 #include <QImage>
+#include <QPalette>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <QTest>
@@ -278,6 +280,45 @@ TEST_F(WaveformGroup, CtrlDragZoomsInAndCtrlAltClickZoomsOut)
     EXPECT_EQ(fGroup->GetFramesPerPixel(), 2 * perPixel);
 }
 
+TEST_F(WaveformGroup, PlayCursorScrollsHintsShowAndRightClickAsksForTheMenu)
+{
+    fGroup->SetVisibleRange(0, 44100);
+    fGroup->SetPlayCursor(50000);
+    EXPECT_EQ(fGroup->GetVisibleStart(), 50000 - 50000 % 44);
+    fGroup->SetScrollDuringPlayback(false);
+    fGroup->SetPlayCursor(150000);
+    EXPECT_EQ(fGroup->GetVisibleStart(), 50000 - 50000 % 44);
+
+    std::vector<QString> hints;
+    QObject::connect(fGroup.get(), &CWaveformDisplayGroupView::HintChanged,
+                     [&](const QString& text) { hints.push_back(text); });
+    int32_t menuSlice = -1;
+    QObject::connect(fGroup.get(), &CWaveformDisplayGroupView::SliceContextMenuRequested,
+                     [&](int32_t index, const QPoint&) { menuSlice = index; });
+    fGroup->SetVisibleRange(0, 44100);
+    const int32_t lone = LoneSlice();
+    QTest::mousePress(&Ruler(), Qt::LeftButton, {}, {500, 5});
+    QTest::mouseMove(&Ruler(), {501, 5});
+    QTest::mouseRelease(&Ruler(), Qt::LeftButton, {}, {501, 5});
+    QTest::mousePress(&Wave(), Qt::LeftButton, Qt::ControlModifier, {500, 60});
+    QTest::mouseMove(&Wave(), {501, 60});
+    QTest::mouseRelease(&Wave(), Qt::LeftButton, {}, {500, 60});
+    QTest::mousePress(&Strip(), Qt::LeftButton, {}, StripPoint(Strip().XAt(lone)));
+    QTest::mouseMove(&Strip(), StripPoint(Strip().XAt(lone) + 1));
+    QTest::mouseRelease(&Strip(), Qt::LeftButton, {}, StripPoint(Strip().XAt(lone) + 1));
+    const std::vector<QString> expected = {"[Shift-Click/Ctrl-Click to place Left/Right locator]",
+                                           "[Ctrl-Drag to zoom in, Ctrl-Alt-Click to zoom out]",
+                                           "[Hold Alt to disable snap-to-zero positioning]",
+                                           "[Shift-Click to add/remove slices from selection]"};
+    for (const QString& hint : expected)
+        EXPECT_NE(std::find(hints.begin(), hints.end(), hint), hints.end()) << hint.toStdString();
+
+    fGroup->SetVisibleRange(0, 44100);
+    const int32_t other = Shown()[2];
+    QTest::mouseClick(&Strip(), Qt::RightButton, {}, StripPoint(Strip().XAt(other)));
+    EXPECT_EQ(Slices().GetSlice(menuSlice).GetPosition(), other);
+}
+
 TEST_F(WaveformGroup, PaintsTheLoopFromACacheAtOneAndTwoDevicePixelsPerPoint)
 {
     fDocument->MuteSlices(Shown()[4]);
@@ -302,14 +343,48 @@ TEST_F(WaveformGroup, PaintsTheLoopFromACacheAtOneAndTwoDevicePixelsPerPoint)
         const QPoint handle = stripOrigin + QPoint(Strip().XAt(Shown()[2]), Strip().height() - 4);
         EXPECT_NE(image.pixelColor(handle * ratio), image.pixelColor((stripOrigin + QPoint(Strip().XAt(Shown()[2]) + 12, 2)) * ratio));
     }
-    if (const char* keep = std::getenv("ZUBRIK_KEEP_SCREENSHOTS"))
+    if (const char* keep = std::getenv("ZUBRIK_KEEP_SCREENSHOTS")) {
         for (const int ratio : {1, 2}) {
             const std::string name = "/group-" + std::to_string(ratio) + "x.png";
             std::filesystem::copy_file(folder + name, keep + name, std::filesystem::copy_options::overwrite_existing);
         }
+        // Closer in (from the samples), with the grid, on a dark palette.
+        fDocument->SetBars(2);
+        fDocument->ToggleGrid();
+        fGroup->SetVisibleRange(20000, 20000 + 20 * kWaveformWidth);
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x2a, 0x2d, 0x33));
+        dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe8, 0xeb));
+        dark.setColor(QPalette::Button, QColor(0x2a, 0x2d, 0x33));
+        dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe8, 0xeb));
+        fGroup->setPalette(dark);
+        fGroup->grab().save(QString(keep) + "/group-dark-close.png");
+    }
     // Moving a slice repaints over the cached waveform without drawing it.
     const int32_t draws = Wave().GetCacheDrawCount();
     fDocument->MoveSlice(Shown()[3], Shown()[3] + 100);
     Wave().repaint();
     EXPECT_EQ(Wave().GetCacheDrawCount(), draws);
+}
+
+TEST(WaveformGroupWithoutSummary, DrawsAnEmptyWaveUntilZoomedToTheSamples)
+{
+    auto wave = CreateWaveSample(44100, 441000, false, 16);
+    std::vector<int16_t> loud(441000);
+    for (size_t i = 0; i < loud.size(); ++i)
+        loud[i] = i % 2 ? 20000 : -20000;
+    wave->SetInt16s(0, 441000, loud.data(), 1);
+    auto document = CZubrikDocument::CreateFromWaveSample(std::move(wave));
+    ASSERT_FALSE(document->GetWaveSample().IsPreviewValid());
+    CWaveformDisplayGroupView group(*document);
+    group.resize(kWaveformWidth + CVerticalRulerView::kWidth, 300);
+    group.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&group));
+    const auto waveAt = [&](int32_t y) {
+        const QImage image = group.GetWaveformView().grab().toImage();
+        return image.pixelColor(500, y) != image.pixelColor(500, image.height() - 2);
+    };
+    EXPECT_FALSE(waveAt(group.GetWaveformView().height() / 3));
+    group.SetVisibleRange(0, 20 * kWaveformWidth);
+    EXPECT_TRUE(waveAt(group.GetWaveformView().height() / 3));
 }
