@@ -166,14 +166,25 @@ void CWaveformImageRenderer::Paint(QImage& image, const CABCWaveSample& wave, co
         const int32_t bottom = (lane + 1) * height / lanes - 1;
         const double middle = (top + bottom) / 2.0;
         const double half = (bottom - top) / 2.0 * zoom / 32768.0;
+        fTops.resize(size_t(width));
+        fBottoms.resize(size_t(width));
         for (int32_t x = 0; x < width; ++x) {
             const SSpan& span = spans[size_t(x)];
-            if (span.fEmpty)
+            if (span.fEmpty) {
+                fTops[size_t(x)] = bottom + 1;
+                fBottoms[size_t(x)] = top;
                 continue;
-            const int32_t y0 = std::clamp(int32_t(std::floor(middle - span.fMax * half)), top, bottom);
-            const int32_t y1 = std::clamp(int32_t(std::ceil(middle - span.fMin * half)), y0, bottom);
-            for (int32_t y = y0; y <= y1; ++y)
-                reinterpret_cast<QRgb*>(image.scanLine(y))[x] = pixel;
+            }
+            fTops[size_t(x)] = std::clamp(int32_t(std::floor(middle - span.fMax * half)), top, bottom);
+            fBottoms[size_t(x)] = std::clamp(int32_t(std::ceil(middle - span.fMin * half)), fTops[size_t(x)], bottom);
+        }
+        // Row by row, so that the writes run along memory and vectorise.
+        const int32_t* tops = fTops.data();
+        const int32_t* bottoms = fBottoms.data();
+        for (int32_t y = top; y <= bottom; ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int32_t x = 0; x < width; ++x)
+                row[x] = y >= tops[x] && y <= bottoms[x] ? pixel : row[x];
         }
     }
 }

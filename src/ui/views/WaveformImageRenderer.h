@@ -68,6 +68,9 @@ private:
     std::vector<int16_t> fFirst;
     std::vector<int16_t> fSecond;
     std::vector<SSpan> fSpans[2];
+    // Each column's first and last row in the lane being painted.
+    std::vector<int32_t> fTops;
+    std::vector<int32_t> fBottoms;
 };
 
 } // namespace NSZubrik
