@@ -1,6 +1,5 @@
 #include "ui/WaveformDisplayGroupView.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QPainter>
 #include <QScrollBar>
@@ -221,16 +220,6 @@ void CWaveformDisplayGroupView::resizeEvent(QResizeEvent* event)
         MagnifyToFit();
     else
         ApplyVisibleRange(fStart, fEnd);
-}
-
-void CWaveformDisplayGroupView::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::PaletteChange) {
-        for (QWidget* view : std::initializer_list<QWidget*>{fOverview, fHandles, fWaveform, fLocatorRuler,
-                                                             fVerticalRuler})
-            view->setPalette(palette());
-    }
-    QWidget::changeEvent(event);
 }
 
 void CWaveformDisplayGroupView::paintEvent(QPaintEvent*)
