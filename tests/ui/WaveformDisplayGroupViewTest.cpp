@@ -17,6 +17,7 @@
 #include "ui/WaveformDisplayGroupView.h"
 #include "ui/views/LargeWaveformView.h"
 #include "ui/views/LocatorRulerView.h"
+#include "ui/views/OverviewView.h"
 #include "ui/views/SliceHandleView.h"
 #include "ui/views/VerticalRulerView.h"
 
@@ -317,6 +318,21 @@ TEST_F(WaveformGroup, PlayCursorScrollsHintsShowAndRightClickAsksForTheMenu)
     const int32_t other = Shown()[2];
     QTest::mouseClick(&Strip(), Qt::RightButton, {}, StripPoint(Strip().XAt(other)));
     EXPECT_EQ(Slices().GetSlice(menuSlice).GetPosition(), other);
+}
+
+TEST_F(WaveformGroup, OverviewDragsTheVisibleRange)
+{
+    COverviewView& overview = fGroup->GetOverviewView();
+    fGroup->SetVisibleRange(0, 44100);
+    const int32_t span = fGroup->GetVisibleEnd() - fGroup->GetVisibleStart();
+    // Beside the framed range: centred there, then dragged along.
+    const int32_t x = int32_t(overview.OverviewX(100000));
+    QTest::mousePress(&overview, Qt::LeftButton, {}, {x, 10});
+    EXPECT_NEAR(fGroup->GetVisibleStart() + span / 2, 100000, 200);
+    QTest::mouseMove(&overview, {x - 100, 10});
+    QTest::mouseRelease(&overview, Qt::LeftButton, {}, {x - 100, 10});
+    EXPECT_NEAR(fGroup->GetVisibleStart() + span / 2, overview.OverviewFrame(x - 100), 400);
+    EXPECT_EQ(fGroup->GetVisibleEnd() - fGroup->GetVisibleStart(), span);
 }
 
 TEST_F(WaveformGroup, PaintsTheLoopFromACacheAtOneAndTwoDevicePixelsPerPoint)
