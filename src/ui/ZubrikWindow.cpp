@@ -21,6 +21,7 @@
 #include "audiodata/WaveSample.h"
 #include "document/SampleProcessing.h"
 #include "document/ZubrikDocument.h"
+#include "ui/DocumentToolBar.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "ui/ZubrikApplication.h"
@@ -92,11 +93,18 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &CZubrikWindow::UpdateMenus);
 
+    fToolBar = new CDocumentToolBar(*fDocument, [this](std::function<void()> work) { fApplication.RunWork(work); },
+                                    this);
+    addToolBar(fToolBar);
+
     fHint = new QLabel;
     fHint->setObjectName(QStringLiteral("hintField"));
     fInfo = new QLabel;
     fInfo->setObjectName(QStringLiteral("infoField"));
     statusBar()->addWidget(fHint, 1);
+    // A steady width, so that new figures do not lay the window out again.
+    fInfo->setMinimumWidth(fInfo->fontMetrics().horizontalAdvance(QString(56, '0')));
+    fInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     statusBar()->addPermanentWidget(fInfo);
     statusBar()->setSizeGripEnabled(false);
     connect(fView, &CWaveformDisplayGroupView::HintChanged, fHint, &QLabel::setText);
@@ -360,6 +368,7 @@ void CZubrikWindow::SlicesChanged(CZubrikDocument&)
 {
     UpdateStatus();
     UpdateMenus();
+    fToolBar->Refresh();
 }
 
 void CZubrikWindow::WaveSampleChanged(CZubrikDocument&)
@@ -368,7 +377,11 @@ void CZubrikWindow::WaveSampleChanged(CZubrikDocument&)
     UpdateStatus();
 }
 
-void CZubrikWindow::ViewAndEditAttributesChanged(CZubrikDocument&) { UpdateMenus(); }
+void CZubrikWindow::ViewAndEditAttributesChanged(CZubrikDocument&)
+{
+    UpdateMenus();
+    fToolBar->Refresh();
+}
 
 void CZubrikWindow::UndoStateChanged(CZubrikDocument&) { UpdateMenus(); }
 

@@ -15,6 +15,7 @@ class QLabel;
 
 namespace NSZubrik {
 
+class CDocumentToolBar;
 class CWaveformDisplayGroupView;
 class CZubrikApplication;
 class CZubrikDocument;
@@ -32,6 +33,7 @@ public:
     CZubrikDocument& GetDocument() { return *fDocument; }
     CWaveformDisplayGroupView& GetView() { return *fView; }
     CZubrikMenus& GetMenus() { return *fMenus; }
+    CDocumentToolBar& GetToolBar() { return *fToolBar; }
     QLabel& GetHintField() { return *fHint; }
     QLabel& GetInfoField() { return *fInfo; }
 
@@ -78,6 +80,7 @@ private:
     std::unique_ptr<CZubrikDocument> fDocument;
     CWaveformDisplayGroupView* fView = nullptr;
     std::unique_ptr<CZubrikMenus> fMenus;
+    CDocumentToolBar* fToolBar = nullptr;
     QLabel* fHint = nullptr;
     QLabel* fInfo = nullptr;
     bool fClosing = false;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -15,6 +16,7 @@
 #include "audiodata/WaveSample.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "document/ZubrikDocument.h"
+#include "ui/DocumentToolBar.h"
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikMenus.h"
 
@@ -108,6 +110,10 @@ TEST_F(CUiTest, SensitivityKeysToolsDeleteAndUndoNames)
     QTest::keyClick(&window, Qt::Key_6);
     QTest::keyClick(&window, Qt::Key_Minus);
     EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 65);
+    // The tool bar's control makes the same step.
+    window.GetToolBar().GetSensitivityField().setValue(65);
+    EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 65);
+    EXPECT_EQ(Plain(menus.Find(kUndo)), "Undo Change Sensitivity");
     // A keypad digit is a transport key, not a Sensitivity key.
     QTest::keyClick(&window, Qt::Key_3, Qt::KeypadModifier);
     EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 65);
