@@ -212,9 +212,11 @@ void CZubrikApplication::OpenHelp(int32_t)
 {
     if (!fOptions.fOpenHelp)
         return;
+    // The manual stands in for the on-line help. A desktop without a viewer
+    // for it gets the help alert, and the start goes on.
     const QString manual = QStringLiteral(ZUBRIK_SOURCE_DIR "/docs/manual.md");
     if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
-        throw XCannotOpenHelpWindow();
+        ShowAlert(kAlertTable, NSAlerts::kHelpError);
 }
 
 bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)

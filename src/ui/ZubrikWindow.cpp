@@ -105,6 +105,8 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
     // A steady width, so that new figures do not lay the window out again.
     fInfo->setMinimumWidth(fInfo->fontMetrics().horizontalAdvance(QString(56, '0')));
     fInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    fInfo->setContentsMargins(0, 2, 10, 2);
+    fHint->setContentsMargins(6, 2, 0, 2);
     statusBar()->addPermanentWidget(fInfo);
     statusBar()->setSizeGripEnabled(false);
     connect(fView, &CWaveformDisplayGroupView::HintChanged, fHint, &QLabel::setText);
