@@ -50,7 +50,7 @@ public:
 
 } // namespace
 
-std::optional<int32_t> AskForLoopLength(QWidget* parent)
+std::optional<int32_t> AskForLoopLength(QWidget* parent, const std::function<void()>& help)
 {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("loopLengthDialog"));
@@ -67,6 +67,8 @@ std::optional<int32_t> AskForLoopLength(QWidget* parent)
     layout->addLayout(form);
     QDialogButtonBox* buttons = AddButtons(dialog, *layout);
     auto* ok = qobject_cast<QPushButton*>(buttons->buttons().front());
+    QPushButton* helpButton = buttons->addButton(Text(NSStrings::kHelp), QDialogButtonBox::HelpRole);
+    QObject::connect(helpButton, &QPushButton::clicked, &dialog, [&help] { help(); });
     auto value = [field] { return CNoLengthSpecifiedField::ValueOf(field->text().toStdU16String()); };
     QObject::connect(field, &QLineEdit::textChanged, ok,
                      [ok, value] { ok->setEnabled(CNoLengthSpecifiedField::MayConfirm(value())); });

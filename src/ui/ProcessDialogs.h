@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -12,8 +13,8 @@ class QWidget;
 namespace NSZubrik {
 
 // "Loop Length cannot be set to 0 Bars. ..." with the "Bars:" field; OK
-// only for 1 ... 999 bars.
-std::optional<int32_t> AskForLoopLength(QWidget* parent);
+// only for 1 ... 999 bars; Help calls help.
+std::optional<int32_t> AskForLoopLength(QWidget* parent, const std::function<void()>& help);
 // 0 left, 1 right, 2 mix; current is preselected.
 std::optional<int32_t> AskForMonoSource(QWidget* parent, int32_t current);
 // Sample rate (11025 ... 96000) and bit depth (16 or 24).

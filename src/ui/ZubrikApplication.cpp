@@ -270,7 +270,10 @@ void CZubrikApplication::CloseWindow(CZubrikDocument& document)
         other->UpdateMenus();
 }
 
-std::optional<int32_t> CZubrikApplication::AskForBars() { return AskForLoopLength(GetFrontWindow()); }
+std::optional<int32_t> CZubrikApplication::AskForBars()
+{
+    return AskForLoopLength(GetFrontWindow(), [this] { RunWork([this] { OpenHelp(0); }); });
+}
 
 std::optional<std::filesystem::path> CZubrikApplication::AskForFile(const std::u16string& suggestedName)
 {

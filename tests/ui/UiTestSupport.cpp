@@ -112,6 +112,11 @@ void AnswerNextDialog(const QString& text, QString* shownText)
            });
 }
 
+void WhenModalUp(const std::function<void(QWidget*)>& act)
+{
+    WhenUp([] { return QApplication::activeModalWidget(); }, act);
+}
+
 void ChooseFromNextMenu(const QString& text)
 {
     WhenUp([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -39,6 +40,8 @@ protected:
 // Clicks the button labelled text (without its "&") of the next modal
 // dialog, once it is up; records the dialog's whole text.
 void AnswerNextDialog(const QString& text, QString* shownText = nullptr);
+// Runs act on the next modal dialog, once it is up.
+void WhenModalUp(const std::function<void(QWidget*)>& act);
 // Triggers the item labelled text of the next pop-up menu.
 void ChooseFromNextMenu(const QString& text);
 // The plain text of a menu item ("&Open..." gives "Open...").

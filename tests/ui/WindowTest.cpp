@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
@@ -144,6 +145,30 @@ TEST_F(CUiTest, SensitivityKeysToolsDeleteAndUndoNames)
     EXPECT_TRUE(menus.Find(kRedo)->isEnabled());
     QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(document.CountShownSlices(), 0);
+}
+
+TEST_F(CUiTest, ShowGridAsksForTheLoopLengthFirst)
+{
+    CZubrikWindow& window = Open(DemoLoop());
+    CZubrikDocument& document = window.GetDocument();
+    ASSERT_EQ(document.GetBars(), 0);
+    bool zeroRefused = false;
+    WhenModalUp([&](QWidget* dialog) {
+        auto* field = dialog->findChild<QLineEdit*>();
+        QPushButton* ok = nullptr;
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == "OK")
+                ok = button;
+        field->setText("0");
+        zeroRefused = !ok->isEnabled();
+        field->setText("4");
+        ok->click();
+    });
+    window.GetMenus().Find(kShowGrid)->trigger();
+    EXPECT_TRUE(zeroRefused);
+    EXPECT_EQ(document.GetBars(), 4);
+    EXPECT_TRUE(window.GetMenus().Find(kShowGrid)->isChecked());
+    EXPECT_EQ(Plain(window.GetMenus().Find(kUndo)), "Undo Change Bar Count");
 }
 
 TEST_F(CUiTest, MagnifyKeysAndViewCommandsMoveTheVisibleRange)
