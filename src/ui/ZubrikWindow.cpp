@@ -130,6 +130,7 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
     UpdateStatus();
     UpdateMenus();
     fView->setFocus();
+    QApplication::instance()->installEventFilter(this);
 }
 
 CZubrikWindow::~CZubrikWindow()
@@ -316,12 +317,20 @@ bool CZubrikWindow::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     return false;
 }
 
-void CZubrikWindow::keyPressEvent(QKeyEvent* event)
+bool CZubrikWindow::eventFilter(QObject* receiver, QEvent* event)
 {
-    if (HandleKey(event->key(), event->modifiers()))
-        event->accept();
-    else
-        QMainWindow::keyPressEvent(event);
+    // The window's keys come first wherever the focus is inside it, except
+    // in a text field, which keeps its own keys; the views' children (scroll
+    // bars and the like) would otherwise take the arrows and digits.
+    if (event->type() == QEvent::KeyPress && receiver->isWidgetType() &&
+        static_cast<QWidget*>(receiver)->window() == this && FocusedTextField() == nullptr) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (HandleKey(key->key(), key->modifiers())) {
+            key->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(receiver, event);
 }
 
 // ------------------------------------------------------------------ state

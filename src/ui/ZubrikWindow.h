@@ -61,7 +61,7 @@ public:
     void PlaybackChanged(CZubrikDocument& document) override;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* receiver, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
