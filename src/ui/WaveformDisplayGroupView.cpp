@@ -205,6 +205,8 @@ void CStandInCanvas::paintEvent(QPaintEvent*)
             continue;
         const CWaveSamplePreview::SMinMax* pairs = preview->GetPairs(channel + 1);
         painter.setPen(waveColor);
+        std::vector<QLine> columns;
+        columns.reserve(size_t(area.width()));
         for (int x = 0; x < area.width(); ++x) {
             const int64_t first = (int64_t(start) + int64_t(x) * fpp) / CWaveSamplePreview::kBlockFrames;
             if (first >= preview->GetBlockCount())
@@ -218,8 +220,9 @@ void CStandInCanvas::paintEvent(QPaintEvent*)
                 lo = std::min<int>(lo, pairs[b].fMin);
                 hi = std::max<int>(hi, pairs[b].fMax);
             }
-            painter.drawLine(area.left() + x, middle - int(hi * scale), area.left() + x, middle - int(lo * scale));
+            columns.emplace_back(area.left() + x, middle - int(hi * scale), area.left() + x, middle - int(lo * scale));
         }
+        painter.drawLines(columns.data(), int(columns.size()));
     }
 
     for (int32_t i = 0; i < slices.GetCount(); ++i) {
@@ -234,16 +237,11 @@ void CStandInCanvas::paintEvent(QPaintEvent*)
                                           : QColor(0x2f, 0xa8, 0x6a);
         if (slice.IsSelected())
             color = colors.color(QPalette::Highlight);
-        painter.setPen(QPen(color, 1));
-        painter.drawLine(x, area.top(), x, area.bottom());
-        QPainterPath handle;
-        handle.moveTo(x, strip.bottom());
-        handle.lineTo(x - 5, strip.top() + 4);
-        handle.lineTo(x + 5, strip.top() + 4);
-        handle.closeSubpath();
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.fillPath(handle, color);
-        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillRect(QRect(x, area.top(), 1, area.height()), color);
+        const QPoint handle[] = {QPoint(x, strip.bottom()), QPoint(x - 5, strip.top() + 4), QPoint(x + 5, strip.top() + 4)};
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawPolygon(handle, 3);
     }
     if (fPlayCursor >= 0) {
         painter.setPen(QPen(QColor(0xd0, 0x30, 0x30), 1));
