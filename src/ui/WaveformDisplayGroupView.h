@@ -88,6 +88,9 @@ signals:
     // A right-button press on a slice handle: the window opens the slice
     // context menu for that slice.
     void SliceContextMenuRequested(int32_t sliceIndex, const QPoint& globalPosition);
+    // A press in the waveform wants the slice at this frame to sound; the
+    // window plays it through the sound card.
+    void SlicePlayRequested(int32_t frame);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

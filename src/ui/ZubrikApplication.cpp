@@ -139,7 +139,10 @@ int32_t CZubrikApplication::Start(const std::vector<std::filesystem::path>& file
     NSFrameKit::CFrameKit::ReportResult(result);
     // Files that could not be opened leave the empty start-up document.
     if (fWindows.empty())
-        return fZubrik->NewDocument(0);
+        NSFrameKit::CFrameKit::ReportResult(fZubrik->NewDocument(0));
+    // Without a device the program goes on silent; StartAudio has told why.
+    if (fOptions.fUseAudio)
+        NSFrameKit::CFrameKit::ReportResult(fZubrik->StartAudio());
     return kResultNoError;
 }
 
@@ -164,6 +167,7 @@ int32_t CZubrikApplication::Command(int32_t command, uint32_t modifiers)
 int32_t CZubrikApplication::Idle()
 {
     return CallbackResult([&] {
+        fZubrik->Idle();
         for (CZubrikWindow* window : fWindows)
             window->RefreshPlayCursor();
     });

@@ -34,6 +34,9 @@ struct SApplicationOptions {
     // Questions are answered without a dialog (pictures on demand): alerts
     // print on the error stream and take their cancelling answer.
     bool fConsoleAlerts = false;
+    // Open the sound card after start. Off for pictures and tests, which
+    // must not wait on a device or show its alerts.
+    bool fUseAudio = false;
 };
 
 class CZubrikApplication : public NSFrameKit::IFrameKitRunBehavior,

@@ -110,6 +110,10 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
     statusBar()->addPermanentWidget(fInfo);
     statusBar()->setSizeGripEnabled(false);
     connect(fView, &CWaveformDisplayGroupView::HintChanged, fHint, &QLabel::setText);
+    connect(fView, &CWaveformDisplayGroupView::SlicePlayRequested, this, [this](int32_t frame) {
+        fApplication.RunWork(
+            [&] { fApplication.GetApplication().Play(*fDocument, CZubrikDocument::kPlayingSliceAtPosition, frame); });
+    });
     connect(fView, &CWaveformDisplayGroupView::SliceContextMenuRequested, this,
             [this](int32_t sliceIndex, const QPoint& position) {
                 CZubrikMenus::ShowSliceContextMenu(this, *fDocument, sliceIndex, position,
@@ -261,18 +265,23 @@ bool CZubrikWindow::HandleKey(int key, Qt::KeyboardModifiers modifiers)
         fApplication.RunWork(work);
         return true;
     };
+    CZubrik& zubrik = fApplication.GetApplication();
+    auto play = [&](int32_t mode) { return run([&] { zubrik.Play(document, mode); }); };
     if (keypad && (key == Qt::Key_Enter || key == Qt::Key_Return))
-        return run([&] { document.PlayLoop(); });
-    if (key == Qt::Key_Space && !ctrl)
-        return run([&] { sequencer.IsPlaying() ? document.Stop() : document.PlayLoop(); });
+        return play(CZubrikDocument::kPlayingLoop);
+    if (key == Qt::Key_Space && !ctrl) {
+        if (sequencer.IsPlaying())
+            return run([&] { zubrik.Stop(document); });
+        return play(CZubrikDocument::kPlayingLoop);
+    }
     if ((key == Qt::Key_Up && !keypad) || (keypad && (key == Qt::Key_8 || key == Qt::Key_Up)))
-        return run([&] { document.PlayCurrentSlice(); });
+        return play(CZubrikDocument::kPlayingCurrentSlice);
     if (keypad && (key == Qt::Key_7 || key == Qt::Key_Home))
-        return run([&] { document.PlayPreviousSlice(); });
+        return play(CZubrikDocument::kPlayingPreviousSlice);
     if (keypad && (key == Qt::Key_9 || key == Qt::Key_PageUp))
-        return run([&] { document.PlayCurrentSliceAndAdvance(); });
+        return play(CZubrikDocument::kPlayingCurrentSliceAndAdvance);
     if (keypad && (key == Qt::Key_0 || key == Qt::Key_Insert))
-        return run([&] { document.Stop(); });
+        return run([&] { zubrik.Stop(document); });
     if (ctrl && !keypad && key >= Qt::Key_1 && key <= Qt::Key_4)
         return run([&] { document.SetTool(SViewAndEditAttributes::kArrowTool + (key - Qt::Key_1)); });
     if (ctrl && (key == Qt::Key_Plus || key == Qt::Key_Equal)) {

@@ -107,7 +107,9 @@ int main(int argc, char** argv)
     try {
         if (!arguments.fScreenshot.isEmpty())
             return TakeScreenshot(arguments);
-        NSZubrik::CZubrikApplication application;
+        NSZubrik::SApplicationOptions options;
+        options.fUseAudio = true;
+        NSZubrik::CZubrikApplication application(options);
         const int32_t result = application.Run(arguments.fFiles);
         return result == NSFrameKit::CFrameKit::kNoError ? 0 : 1;
     } catch (const XAlertAlreadyShown&) {

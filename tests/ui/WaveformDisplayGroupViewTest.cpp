@@ -31,11 +31,7 @@ constexpr int32_t kSensitivity = 60;
 std::unique_ptr<CZubrikDocument> OpenDemoLoop()
 {
     const std::string path = NSTestSupport::SourcePath("examples/demo-loop.wav");
-    auto wave = LoadSoundFile(path);
-    // Documents made from sound files may come without the summary.
-    if (!wave->IsPreviewValid())
-        wave->BuildPreview();
-    return CZubrikDocument::CreateFromSoundFile(std::move(wave), path);
+    return CZubrikDocument::CreateFromSoundFile(LoadSoundFile(path), path);
 }
 
 class WaveformGroup : public testing::Test {
@@ -381,26 +377,4 @@ TEST_F(WaveformGroup, PaintsTheLoopFromACacheAtOneAndTwoDevicePixelsPerPoint)
     fDocument->MoveSlice(Shown()[3], Shown()[3] + 100);
     Wave().repaint();
     EXPECT_EQ(Wave().GetCacheDrawCount(), draws);
-}
-
-TEST(WaveformGroupWithoutSummary, DrawsAnEmptyWaveUntilZoomedToTheSamples)
-{
-    auto wave = CreateWaveSample(44100, 441000, false, 16);
-    std::vector<int16_t> loud(441000);
-    for (size_t i = 0; i < loud.size(); ++i)
-        loud[i] = i % 2 ? 20000 : -20000;
-    wave->SetInt16s(0, 441000, loud.data(), 1);
-    auto document = CZubrikDocument::CreateFromWaveSample(std::move(wave));
-    ASSERT_FALSE(document->GetWaveSample().IsPreviewValid());
-    CWaveformDisplayGroupView group(*document);
-    group.resize(kWaveformWidth + CVerticalRulerView::kWidth, 300);
-    group.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&group));
-    const auto waveAt = [&](int32_t y) {
-        const QImage image = group.GetWaveformView().grab().toImage();
-        return image.pixelColor(500, y) != image.pixelColor(500, image.height() - 2);
-    };
-    EXPECT_FALSE(waveAt(group.GetWaveformView().height() / 3));
-    group.SetVisibleRange(0, 20 * kWaveformWidth);
-    EXPECT_TRUE(waveAt(group.GetWaveformView().height() / 3));
 }

@@ -228,7 +228,7 @@ void CLargeWaveformView::PlaySliceUnder(int32_t x)
     if (slice == fPlayedSlice)
         return;
     fPlayedSlice = slice;
-    document.PlaySliceAt(frame);
+    emit Group().SlicePlayRequested(frame);
 }
 
 void CLargeWaveformView::mouseMoveEvent(QMouseEvent* event)
