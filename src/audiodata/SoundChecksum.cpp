@@ -12,8 +12,8 @@ namespace {
 // Frames packed per MD5 update: small enough to stay in the cache.
 constexpr int32_t kBlockFrames = 4096;
 
-template <typename TStore>
-TSoundChecksum Digest(const TStore& wave, int32_t bytesPerValue)
+template <int32_t bytesPerValue, typename TStore>
+TSoundChecksum Digest(const TStore& wave)
 {
     NSTambor::CMD5 md5;
     const int32_t channels = wave.IsStereo() ? 2 : 1;
@@ -38,8 +38,8 @@ TSoundChecksum Digest(const TStore& wave, int32_t bytesPerValue)
 
 TSoundChecksum SoundChecksum(const CABCWaveSample& wave)
 {
-    if (const auto* wave16 = dynamic_cast<const C16BitWaveSample*>(&wave)) return Digest(*wave16, 2);
-    return Digest(dynamic_cast<const C24BitWaveSample&>(wave), 3);
+    if (const auto* wave16 = dynamic_cast<const C16BitWaveSample*>(&wave)) return Digest<2>(*wave16);
+    return Digest<3>(dynamic_cast<const C24BitWaveSample&>(wave));
 }
 
 } // namespace NSZubrik
