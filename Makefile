@@ -31,6 +31,7 @@ test-asan: deps
 	cmake $(CMAKE_GEN) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZUBRIK_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The engine's tests under ThreadSanitizer: the audio thread and the document

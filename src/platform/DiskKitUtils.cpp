@@ -312,6 +312,10 @@ CWriteTransaction::~CWriteTransaction()
 
 CWriteTransaction* CWriteTransaction::GetOpen() { return gOpenTransaction; }
 
+CWriteTransaction::CPause::CPause() : fPaused(gOpenTransaction) { gOpenTransaction = nullptr; }
+
+CWriteTransaction::CPause::~CPause() { gOpenTransaction = fPaused; }
+
 void CWriteTransaction::Add(const TFilePath& temporary, const TFilePath& target)
 {
     // A second write of one target within the job replaces the first.

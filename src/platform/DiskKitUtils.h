@@ -153,6 +153,20 @@ public:
     // moves and the files stay pending (the destructor removes them).
     void Commit(const std::function<void()>& lastCheck = {});
 
+    // For its lifetime, files are written straight to their targets even
+    // inside a transaction: scratch files that a job reads back before it
+    // ends (the pieces packed into an archive) are not outputs.
+    class CPause {
+    public:
+        CPause();
+        ~CPause();
+        CPause(const CPause&) = delete;
+        CPause& operator=(const CPause&) = delete;
+
+    private:
+        CWriteTransaction* fPaused;
+    };
+
 private:
     struct SPending {
         TFilePath fTemporary;
