@@ -31,10 +31,13 @@ test-asan: deps
 	cmake $(CMAKE_GEN) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZUBRIK_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The engine's tests under ThreadSanitizer: the audio thread and the document
-# share the sequencer, and its stress test changes settings while rendering.
+# share the sequencer, and its stress test changes settings while rendering;
+# the audio output's stress test drives the device callback from a fake
+# sound card's thread while sources, settings and the device change.
 test-tsan: deps
 	cmake $(CMAKE_GEN) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUBRIK_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_engine

@@ -56,7 +56,11 @@ CZubrik::CZubrik(IApplicationHost& host, IDocumentWindows& windows, IApplication
     fRecent.SetListener(this);
 }
 
-CZubrik::~CZubrik() { fRecent.SetListener(nullptr); }
+CZubrik::~CZubrik()
+{
+    StopAudio();
+    fRecent.SetListener(nullptr);
+}
 
 int32_t CZubrik::Start(const std::vector<std::filesystem::path>& files)
 {
@@ -82,6 +86,9 @@ int32_t CZubrik::Quit()
     return CallbackResult([&] {
         int32_t alert = 0;
         try {
+            if (fAudio != nullptr)
+                if (std::vector<uint8_t> settings = fAudio->SaveSettings(); !settings.empty())
+                    fPreferences.SetAudioSettings(std::move(settings));
             fPreferences.Write(fRecent);
         } catch (const XDiskFull&) {
             alert = NSAlerts::kPreferencesDiskFull;
@@ -158,6 +165,7 @@ bool CZubrik::CloseDocument(CZubrikDocument& document, bool quitting)
     }
     if (document.HasFile())
         fRecent.Add(document.GetFile(), document.GetName());
+    ReleaseFromPlayer(document);
     fWindows.CloseWindow(document);
     return true;
 }

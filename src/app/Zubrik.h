@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/DocumentTypes.h"
+#include "engine/AudioCardManager.h"
 
 namespace NSZubrik {
 
@@ -58,6 +59,12 @@ public:
     // False when no preferences file could be read (a first run).
     virtual bool Read(CRecentlyUsedDocuments& recent) = 0;
     virtual void Write(const CRecentlyUsedDocuments& recent) = 0;
+    // The audio device's settings as its library saves them ("AUDI"); empty
+    // when none were saved. Preferences without the chunk keep nothing.
+    virtual const std::vector<uint8_t>& GetAudioSettings() const;
+    virtual void SetAudioSettings(std::vector<uint8_t> settings) { (void)settings; }
+    // The device rate, for documents made from now on.
+    virtual void SetOutputSampleRate(int32_t rate) { (void)rate; }
 };
 
 // The document windows, kept by the front end.
@@ -94,7 +101,7 @@ public:
     virtual void AbandonQuit() = 0;
 };
 
-class CZubrik : public IRecentlyUsedDocumentsListener {
+class CZubrik : public IRecentlyUsedDocumentsListener, public IAudioCardManagerListener {
 public:
     static constexpr int32_t kFirstRunHelpId = 13;
     static constexpr int32_t kNewDocumentAndOpenRequest = 5003;
@@ -146,6 +153,51 @@ public:
     // stays open.
     bool CloseAll();
 
+    // ---- Audio output (owned here; the window plays through these) ----
+    // Opens the sound card: the device saved in the preferences, else the
+    // default device and then every device in order. A saved device that is
+    // gone gives alert 1113, one that cannot be opened 1110, and no device
+    // at all 1000; the program goes on without sound. The front end calls it
+    // once after Start.
+    int32_t StartAudio();
+    // Saves the device's settings into the preferences and closes it (Quit
+    // saves them too); the destructor calls it.
+    void StopAudio();
+    // Null before StartAudio and after StopAudio.
+    CAudioCardManager* GetAudioOutput() { return fAudio; }
+    // Plays the document: its sequencer becomes what the sound card plays,
+    // then the play command of that mode (CZubrikDocument::EPlayMode;
+    // frame for kPlayingSliceAtPosition) is posted. The listener (may be
+    // null) hears on the GUI thread when playing starts and, from Idle,
+    // when it stops. Without a working device nothing happens.
+    int32_t Play(CZubrikDocument& document, int32_t playMode, int32_t frame = 0,
+                 IWavePlayerListener* listener = nullptr);
+    // The document's "Stop": stops and waits when it plays, else moves its
+    // cursor back, as the sequencer's Stop does.
+    int32_t Stop(CZubrikDocument& document);
+    // The playing document's peaks since the last call (meter views).
+    struct SPeaks {
+        float fLeft = 0.0f;
+        float fRight = 0.0f;
+        bool fClipped = false;
+    };
+    SPeaks TakePeaks(CZubrikDocument& document);
+    // Idle time between events: the device library, and the wave player,
+    // which reports the end of playing from here.
+    void Idle();
+    // The application became inactive / active again.
+    void Suspend();
+    void Resume();
+    // The audio page of the preferences: opens the device of that name
+    // (alerts 1113 or 1110 when it cannot).
+    int32_t SelectAudioDevice(const std::string& name);
+    // The player lets go of a document that is about to be destroyed
+    // (CloseDocument does this; a front end that destroys a document
+    // another way calls it first).
+    void ReleaseFromPlayer(CZubrikDocument& document);
+    // A new device rate reaches every document's sequencer.
+    void AudioCardManagerChanged() override;
+
     bool IsStarted() const { return fStarted; }
     bool IsFirstRun() const { return fFirstRun; }
     CRecentlyUsedDocuments& GetRecentlyUsedDocuments() { return fRecent; }
@@ -156,6 +208,7 @@ private:
     void OpenRecent(size_t index);
     // False for a command that is not a document command.
     bool DispatchToDocument(int32_t command, bool extraModifier, CZubrikDocument& document);
+    void OpenSavedAudioDevice();
 
     IApplicationHost& fHost;
     IDocumentWindows& fWindows;
@@ -164,6 +217,7 @@ private:
     CRecentlyUsedDocuments fRecent;
     bool fFirstRun = false;
     bool fStarted = false;
+    CAudioCardManager* fAudio = nullptr;
 };
 
 } // namespace NSZubrik

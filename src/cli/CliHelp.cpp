@@ -20,7 +20,7 @@ subcommands:
   render FILE -o OUT.wav [...]     the preview as heard, rendered offline
   export FILE -o OUT [...]         export as .wav .aif .akp .sf2 .ins .trk .mid
   process FILE -o OUT (...)        normalize, mono, convert, crop, remove DC
-  play FILE                        (audio output is not available yet)
+  play FILE [SETTINGS] [...]       the loop through the sound card
   demo LOOP [--out DIR]            a tour: info, slice, render, export
 
 Run "zubrik-cli SUBCOMMAND --help" for the flags of each.
@@ -124,9 +124,24 @@ One Process command, then the result written out. COMMAND is one of:
   --crop                    crop to the loop
   --remove-dc
 )", false},
-    {"play", R"(usage: zubrik-cli play FILE [--tempo BPM] [SETTINGS]
+    {"play", R"(usage: zubrik-cli play FILE [SETTINGS] [--seconds S] [--device NAME]
+       zubrik-cli play --list-devices
 
-Audio output is not available yet; use render to hear the loop.
+Plays the loop through the sound card (PortAudio: ALSA or JACK) until Ctrl-C
+or for S seconds, showing the position and the peak meter (with CLIP when the
+output was clipped) on the error stream when it is a terminal. With --bars or
+--beats (or a loop file that has them) it plays the preview as render writes
+it; otherwise the sound unchanged between the locators.
+
+  --seconds S        stop after S seconds
+  --device NAME      a device as --list-devices shows it, or a part of one
+                     name; without it the default device is tried first,
+                     then every device in order
+  --list-devices     list the output devices ("host API: device"), the
+                     default one marked with *
+
+Exit 0 at the end, 4 on Ctrl-C, 2 when no device can be opened. A JACK
+server is found by its default name or JACK_DEFAULT_SERVER.
 )", true},
     {"demo", R"(usage: zubrik-cli demo LOOP [--out DIR]
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <sstream>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
@@ -104,6 +105,26 @@ std::optional<int32_t> CArguments::Integer(const std::string& flag, int32_t mini
         UsageError(flag + " takes a whole number from " + std::to_string(minimum) + " to " +
                    std::to_string(maximum) + ", not \"" + *text + "\"");
     return static_cast<int32_t>(value);
+}
+
+std::optional<double> CArguments::Seconds(const std::string& flag, double maximum) const
+{
+    const std::optional<std::string> text = Value(flag);
+    if (!text)
+        return std::nullopt;
+    size_t used = 0;
+    double seconds = 0.0;
+    try {
+        seconds = std::stod(*text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text->size() || !(seconds > 0.0) || seconds > maximum) {
+        std::ostringstream range;
+        range << maximum;
+        UsageError(flag + " takes a length above 0 and at most " + range.str() + ", not \"" + *text + "\"");
+    }
+    return seconds;
 }
 
 std::vector<int32_t> ParseIntegerList(const std::string& flag, const std::string& text,

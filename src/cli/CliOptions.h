@@ -62,6 +62,8 @@ public:
 
     // Numbers of a flag checked against a range named in the refusal.
     std::optional<int32_t> Integer(const std::string& flag, int32_t minimum, int32_t maximum) const;
+    // A length in seconds above 0 and at most maximum.
+    std::optional<double> Seconds(const std::string& flag, double maximum) const;
 
 private:
     std::map<std::string, std::string> fValues;

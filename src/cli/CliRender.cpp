@@ -1,5 +1,5 @@
-// render and play: the preview as heard, rendered offline through the
-// document's own sequencer.
+// render: the preview as heard, rendered offline through the document's
+// own sequencer.
 //
 // The render is defined so that its output is reproducible: the document is
 // opened as usual, the settings flags are applied as document commands (with
@@ -39,18 +39,7 @@ SRenderLength ParseLength(const CArguments& args)
     SRenderLength length;
     if (args.Has("--seconds") && args.Has("--loops"))
         UsageError("give either --seconds or --loops, not both");
-    if (std::optional<std::string> text = args.Value("--seconds")) {
-        size_t used = 0;
-        double seconds = 0.0;
-        try {
-            seconds = std::stod(*text, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used != text->size() || !(seconds > 0.0) || seconds > kMaximumSeconds)
-            UsageError("--seconds takes a length above 0 and at most 3600, not \"" + *text + "\"");
-        length.fSeconds = seconds;
-    }
+    length.fSeconds = args.Seconds("--seconds", kMaximumSeconds);
     length.fLoops = args.Integer("--loops", 1, 1000);
     return length;
 }
@@ -154,18 +143,6 @@ int RunRender(const TArguments& arguments)
                   << document->GetSequencer().GetOutputSampleRate() << " Hz, "
                   << document->GetPreviewTempo() / 1000.0 << " BPM to " << output.string() << '\n';
     return kExitSuccess;
-}
-
-int RunPlay(const TArguments& arguments)
-{
-    CArguments args(arguments, RenderFlags());
-    if (args.GetFiles().size() != 1)
-        UsageError("play takes one file");
-    CConsoleSession session(args);
-    session.OpenDocument(args.GetFiles()[0]);
-    std::cerr << "zubrik-cli: play: audio output is not available yet in this version.\n"
-                 "Render the loop to a file instead: zubrik-cli render FILE -o OUT.wav [--tempo BPM]\n";
-    return kExitUsage;
 }
 
 } // namespace NSZubrikCli

@@ -144,12 +144,12 @@ public:
     int32_t GetConversionBitDepth() const { return fValues.fConversionBitDepth; }
     void SetConversionBitDepth(int32_t depth) { Set(fValues.fConversionBitDepth, depth); }
 
-    const std::vector<uint8_t>& GetAudioSettings() const { return fValues.fAudioSettings; }
-    void SetAudioSettings(std::vector<uint8_t> settings) { Set(fValues.fAudioSettings, std::move(settings)); }
+    const std::vector<uint8_t>& GetAudioSettings() const override { return fValues.fAudioSettings; }
+    void SetAudioSettings(std::vector<uint8_t> settings) override { Set(fValues.fAudioSettings, std::move(settings)); }
     const std::vector<TColor>& GetColorTable() const { return fValues.fColorTable; }
     void SetColorTable(std::vector<TColor> table) { Set(fValues.fColorTable, std::move(table)); }
     // The device rate the preview renders at (kept by the audio output).
-    void SetOutputSampleRate(int32_t rate) { fOutputSampleRate = rate; }
+    void SetOutputSampleRate(int32_t rate) override { fOutputSampleRate = rate; }
 
     // The document's view.
     bool SetsBarsToOneInNewDocuments() const override { return fValues.fSetBarsToOne; }

@@ -1,5 +1,6 @@
 #include "engine/Sequencer.h"
 
+#include "AllocationCounter.h"
 #include "SequencerFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,12 @@ using NSEngineTest::CLoop;
 using NSEngineTest::kBlock;
 
 // Counts this thread's allocations while tCountAllocations is set.
-namespace {
+namespace NSEngineTest {
 thread_local bool tCountAllocations = false;
 std::atomic<int> gAllocations{0};
-} // namespace
+} // namespace NSEngineTest
+using NSEngineTest::gAllocations;
+using NSEngineTest::tCountAllocations;
 
 // The replacements pair malloc with free, which GCC cannot see through.
 #if defined(__GNUC__) && !defined(__clang__)

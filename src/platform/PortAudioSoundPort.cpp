@@ -1,0 +1,253 @@
+// SoundPortKit over PortAudio: every output device of every host API (ALSA,
+// JACK, ...) is a driver named "host API: device". The selected driver is
+// opened for non-interleaved 32-bit float output at 256 frames per buffer
+// where the device allows, on its own default rate unless the saved settings
+// name another, and started at once.
+#include <fcntl.h>
+#include <portaudio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "platform/SoundPortKit.h"
+
+namespace NSSoundPortKit {
+
+namespace {
+
+// The saved settings: "ZSPK", a version byte, the rate as 32 bits
+// big-endian, the name's length as 16 bits big-endian, the name in UTF-8.
+constexpr char kSettingsMagic[4] = {'Z', 'S', 'P', 'K'};
+constexpr uint8_t kSettingsVersion = 1;
+
+class CPortAudioDriver : public IDriverSpec {
+public:
+    CPortAudioDriver(PaDeviceIndex device, std::string name) : fDevice(device), fName(std::move(name)) {}
+    const std::string& GetName() const override { return fName; }
+    PaDeviceIndex GetDevice() const { return fDevice; }
+
+private:
+    PaDeviceIndex fDevice;
+    std::string fName;
+};
+
+// PortAudio's probing of ALSA configurations and of a JACK server that is
+// not there writes pages of complaints to the error stream; the program
+// reports what matters (no device) itself, so the stream is shut meanwhile.
+bool QuietInitialise()
+{
+    const int savedError = dup(STDERR_FILENO);
+    const int nothing = open("/dev/null", O_WRONLY);
+    if (savedError >= 0 && nothing >= 0)
+        dup2(nothing, STDERR_FILENO);
+    const bool initialised = Pa_Initialize() == paNoError;
+    if (savedError >= 0 && nothing >= 0)
+        dup2(savedError, STDERR_FILENO);
+    if (nothing >= 0)
+        close(nothing);
+    if (savedError >= 0)
+        close(savedError);
+    return initialised;
+}
+
+std::string DriverName(PaDeviceIndex device)
+{
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+    return std::string(host != nullptr ? host->name : "?") + ": " + info->name;
+}
+
+class CPortAudioKit : public ISoundPortKit {
+public:
+    explicit CPortAudioKit(IRenderer& renderer) : fRenderer(renderer) { fInitialised = QuietInitialise(); }
+    ~CPortAudioKit() override
+    {
+        CloseDriver();
+        if (fInitialised)
+            Pa_Terminate();
+    }
+
+    TResult GetDrivers(TDriverSpecs& drivers) override
+    {
+        drivers.clear();
+        const PaDeviceIndex count = fInitialised ? Pa_GetDeviceCount() : 0;
+        for (PaDeviceIndex device = 0; device < count; ++device)
+            if (Pa_GetDeviceInfo(device)->maxOutputChannels > 0)
+                drivers.push_back(std::make_shared<CPortAudioDriver>(device, DriverName(device)));
+        return kNoError;
+    }
+
+    TResult GetDefaultDriver(std::shared_ptr<IDriverSpec>& driver) override
+    {
+        driver.reset();
+        const PaDeviceIndex device = fInitialised ? Pa_GetDefaultOutputDevice() : paNoDevice;
+        if (device != paNoDevice)
+            driver = std::make_shared<CPortAudioDriver>(device, DriverName(device));
+        return kNoError;
+    }
+
+    TResult SelectDriver(const std::shared_ptr<IDriverSpec>& driver) override
+    {
+        return Open(driver, 0);
+    }
+
+    TResult CloseDriver() override
+    {
+        if (fStream != nullptr) {
+            Pa_CloseStream(fStream);
+            fStream = nullptr;
+        }
+        fSelected.reset();
+        fSettings = SSettings();
+        fSuspended = false;
+        return kNoError;
+    }
+
+    std::shared_ptr<IDriverSpec> GetSelectedDriver() const override { return fSelected; }
+
+    bool IsRunning() const override
+    {
+        return fStream != nullptr && (fSuspended || Pa_IsStreamActive(fStream) == 1);
+    }
+
+    TResult GetCurrentSettings(SSettings& settings) override
+    {
+        settings = fSettings;
+        return kNoError;
+    }
+
+    TResult Suspend() override
+    {
+        if (fStream == nullptr || fSuspended)
+            return kNoError;
+        fSuspended = true;
+        return Pa_StopStream(fStream) == paNoError ? kNoError : kFailedToOpenDriver;
+    }
+
+    TResult Resume() override
+    {
+        if (fStream == nullptr || !fSuspended)
+            return kNoError;
+        fSuspended = false;
+        return Pa_StartStream(fStream) == paNoError ? kNoError : kFailedToOpenDriver;
+    }
+
+    TResult Idle() override
+    {
+        // A stream that ended by itself (the device went away) is closed, and
+        // the program hears that the settings changed.
+        if (fStream != nullptr && !fSuspended && Pa_IsStreamActive(fStream) != 1) {
+            CloseDriver();
+            fRenderer.DriverChanged();
+        }
+        return kNoError;
+    }
+
+    TResult SaveSettings(IByteWriter& writer) override
+    {
+        if (!fSelected)
+            return kNoError;
+        const std::string& name = fSelected->GetName();
+        const uint32_t rate = uint32_t(fSettings.fSampleRate);
+        const uint16_t length = uint16_t(std::min<size_t>(name.size(), 0xFFFF));
+        uint8_t header[11] = {uint8_t(kSettingsMagic[0]), uint8_t(kSettingsMagic[1]), uint8_t(kSettingsMagic[2]),
+                              uint8_t(kSettingsMagic[3]), kSettingsVersion, uint8_t(rate >> 24), uint8_t(rate >> 16),
+                              uint8_t(rate >> 8), uint8_t(rate), uint8_t(length >> 8), uint8_t(length)};
+        const TResult result = writer.Write(header, sizeof header);
+        return result != kNoError ? result : writer.Write(name.data(), length);
+    }
+
+    TResult LoadSettings(IByteReader& reader, std::string& driverName) override
+    {
+        uint8_t header[11];
+        int32_t done = 0;
+        TResult result = reader.Read(header, sizeof header, done);
+        if (result != kNoError)
+            return result;
+        if (done != int32_t(sizeof header) || std::memcmp(header, kSettingsMagic, 4) != 0 ||
+            header[4] != kSettingsVersion)
+            return kBadFormat;
+        const int32_t rate = int32_t(uint32_t(header[5]) << 24 | uint32_t(header[6]) << 16 |
+                                     uint32_t(header[7]) << 8 | header[8]);
+        const int32_t length = header[9] << 8 | header[10];
+        driverName.assign(size_t(length), '\0');
+        if (length > 0 && ((result = reader.Read(driverName.data(), length, done)) != kNoError || done != length))
+            return result != kNoError ? result : kBadFormat;
+        TDriverSpecs drivers;
+        GetDrivers(drivers);
+        for (const std::shared_ptr<IDriverSpec>& driver : drivers)
+            if (driver->GetName() == driverName)
+                return Open(driver, rate);
+        return kFailedToOpenDriverNotPresent;
+    }
+
+    int64_t GetUnderrunCount() const override { return fUnderruns.load(std::memory_order_relaxed); }
+
+private:
+    TResult Open(const std::shared_ptr<IDriverSpec>& driver, int32_t rate)
+    {
+        CloseDriver();
+        const auto* spec = dynamic_cast<const CPortAudioDriver*>(driver.get());
+        if (spec == nullptr || !fInitialised)
+            return kFailedToOpenDriverNotPresent;
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(spec->GetDevice());
+        if (info == nullptr || info->maxOutputChannels < 1)
+            return kFailedToOpenDriverNotPresent;
+        PaStreamParameters output{};
+        output.device = spec->GetDevice();
+        output.channelCount = std::min(info->maxOutputChannels, 2);
+        output.sampleFormat = paFloat32 | paNonInterleaved;
+        output.suggestedLatency = info->defaultLowOutputLatency;
+        const double defaultRate = info->defaultSampleRate;
+        const double wanted = rate > 0 && Pa_IsFormatSupported(nullptr, &output, rate) == paFormatIsSupported
+                                  ? double(rate)
+                                  : defaultRate;
+        PaStream* stream = nullptr;
+        if (Pa_OpenStream(&stream, nullptr, &output, wanted, kPreferredBufferFrames, paClipOff, &Callback, this) !=
+            paNoError)
+            return kFailedToOpenDriver;
+        const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream);
+        fSettings.fSampleRate = int32_t(streamInfo != nullptr ? streamInfo->sampleRate : wanted);
+        fSettings.fBufferFrames = kPreferredBufferFrames;
+        fSettings.fChannelCount = output.channelCount;
+        fUnderruns.store(0, std::memory_order_relaxed);
+        if (Pa_StartStream(stream) != paNoError) {
+            Pa_CloseStream(stream);
+            fSettings = SSettings();
+            return kFailedToOpenDriver;
+        }
+        fStream = stream;
+        fSelected = driver;
+        fRenderer.DriverChanged();
+        return kNoError;
+    }
+
+    static int Callback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                        PaStreamCallbackFlags flags, void* self) noexcept
+    {
+        auto* kit = static_cast<CPortAudioKit*>(self);
+        if ((flags & (paOutputUnderflow | paOutputOverflow)) != 0)
+            kit->fUnderruns.fetch_add(1, std::memory_order_relaxed);
+        kit->fRenderer.Render(int32_t(frames), static_cast<float* const*>(output), kit->fSettings.fChannelCount);
+        return paContinue;
+    }
+
+    IRenderer& fRenderer;
+    bool fInitialised = false;
+    PaStream* fStream = nullptr;
+    std::shared_ptr<IDriverSpec> fSelected;
+    SSettings fSettings;
+    bool fSuspended = false;
+    std::atomic<int64_t> fUnderruns{0};
+};
+
+} // namespace
+
+std::unique_ptr<ISoundPortKit> SoundPortKit_Create(IRenderer& renderer)
+{
+    return std::make_unique<CPortAudioKit>(renderer);
+}
+
+} // namespace NSSoundPortKit
