@@ -1,7 +1,9 @@
-// Random and mutated WAVE and AIFF bytes through the media adapters into the
-// sound libraries and the sound-file reader. Every failure must arrive as an
+// Random and mutated WAVE, AIFF, FLAC, Ogg (Vorbis, Opus) and MP3 bytes
+// through the media adapters into the sound libraries, the cue-point reader
+// and the sound-file reader. Every failure must arrive as an
 // exception of the program's family; nothing may crash or leak.
 #include "io/SoundFileReader.h"
+#include "io/WaveMarkers.h"
 #include "platform/SoundKitGlue.h"
 
 #include <algorithm>
@@ -61,6 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     NSTambor::COwnedMemoryMedia media(int32_t(size), data);
     DecodeAll(NSRiffSoundGlue::GetKit(), media);
     DecodeAll(NSFormSoundGlue::GetKit(), media);
+    DecodeAll(NSCodedSoundGlue::GetKit(), media);
+    try {
+        NSWaveMarkers::ReadMarkers(media);
+    } catch (const std::exception&) {
+    }
     ReadAsDocument(data, size);
     return 0;
 }

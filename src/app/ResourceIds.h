@@ -93,6 +93,13 @@ inline constexpr int32_t kNoSlicesAdded = 2242;
 inline constexpr int32_t kAnalyzeInterrupted = 2243;
 inline constexpr int32_t kNormalizeWhat = 2250;
 inline constexpr int32_t kAlreadyNormalized = 2251;
+
+// Sounds opened from compressed, floating-point or marked files; loop files
+// whose sound does not match their checksum.
+inline constexpr int32_t kSoundConverted = 2270;
+inline constexpr int32_t kSoundClipped = 2271;
+inline constexpr int32_t kSliceMarkersTaken = 2272;
+inline constexpr int32_t kChecksumMismatch = 2273;
 } // namespace NSAlerts
 
 // Entries of kProgramStringList.
@@ -122,6 +129,10 @@ inline constexpr int32_t kSaveDialogTitle = 400;
 inline constexpr int32_t kExportDialogTitle = 401;
 inline constexpr int32_t kAutoPlay = 402;
 inline constexpr int32_t kFileTypes = 410;            // name, extensions; 410 to 429
+// The export types beyond the first seven, then the compressed sounds of the
+// open dialog: name, extensions; 430 to 437.
+inline constexpr int32_t kMoreExportTypes = 430;
+inline constexpr int32_t kCompressedSoundFileType = 436;
 
 // Progress texts.
 inline constexpr int32_t kFindingSlices = 500;

@@ -10,6 +10,7 @@
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZubrikFile.h"
 #include "document/ZubrikDocument.h"
+#include "io/SoundFileReader.h"
 
 namespace NSZubrik {
 
@@ -128,8 +129,10 @@ void CZubrik::OpenDocument(const std::filesystem::path& file)
         loopFile = std::make_unique<CZubrikFile>(file);
     } catch (const XZBX2UnsupportedFormat&) {
         // Not a loop file of any kind: a sound file, analysed afresh.
+        std::unique_ptr<CABCWaveSample> wave = fHost.ReadSoundFile(file);
         fWindows.OpenWindow(
-            CZubrikDocument::CreateFromSoundFile(fHost.ReadSoundFile(file), file, fDocumentServices), false);
+            CZubrikDocument::CreateFromSoundFile(std::move(wave), file, fDocumentServices, ReadSliceMarkers(file)),
+            false);
         return;
     }
     fWindows.OpenWindow(CZubrikDocument::OpenFile(*loopFile, file, fDocumentServices), true);

@@ -120,6 +120,8 @@ class XZBX2BadFormat : public XZBX2 {};
 class XZBX2UnsupportedFormat : public XZBX2 {};
 class XZBX2FileTooNew : public XZBX2 {};
 class XZBX2UserAborted : public XZBX2 {};
+// The sound decoded from a loop file differs from the checksum it carries.
+class XZBX2ChecksumMismatch : public XZBX2BadFormat {};
 class XZubrikFileHasZeroLoopLength : public XZBX2 {};
 
 namespace NSTextPackage {

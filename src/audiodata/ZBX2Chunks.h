@@ -40,6 +40,9 @@ inline constexpr CFourCharCode kShaperId("COMP");
 inline constexpr CFourCharCode kSliceId("SLCE");
 inline constexpr CFourCharCode kSampleInfoId("SINF");
 inline constexpr CFourCharCode kSampleDataId("SDAT");
+// The MD5 of the decoded sound (16 bytes), after the sample data; readers
+// that do not know it pass it by.
+inline constexpr CFourCharCode kSoundChecksumId("MD5 ");
 
 inline constexpr CVersion kVersion16Bit(2, 0, 0);
 inline constexpr CVersion kVersion24Bit(3, 0, 0);

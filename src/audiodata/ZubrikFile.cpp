@@ -7,6 +7,7 @@
 #include "audiodata/DecompressCallback.h"
 #include "audiodata/OldZubrikFile.h"
 #include "audiodata/SampleDataCodec.h"
+#include "audiodata/SoundChecksum.h"
 #include "audiodata/SliceSequence.h"
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZBX2Chunks.h"
@@ -104,6 +105,18 @@ struct COpenedFile {
         fReader.EnterCat(NSZBX2::kFileType);
     }
 };
+
+// The checksum chunk, when the file has one; any size but 16 bytes is
+// damage.
+std::optional<TSoundChecksum> ReadChecksum(CIFFFileReader& reader) {
+    if (!reader.TryEnterChunk(NSZBX2::kSoundChecksumId)) return std::nullopt;
+    CMedia& chunk = reader.GetCurrentMedia();
+    TSoundChecksum checksum;
+    if (chunk.GetSize() != int32_t(checksum.size())) throw XZBX2BadFormat();
+    chunk.ReadAt(0, int32_t(checksum.size()), checksum.data());
+    reader.Leave();
+    return checksum;
+}
 
 // One opening of an old file, parsed and checked.
 struct COpenedOldFile {
@@ -269,9 +282,25 @@ void CZubrikFile::Open() {
 }
 
 std::unique_ptr<CABCWaveSample> CZubrikFile::ReadSample(CZBX2DecompressCallback* callback) {
+    std::optional<TSoundChecksum> stored;
+    std::unique_ptr<CABCWaveSample> wave = ReadSampleAndChecksum(callback, stored);
+    if (stored && SoundChecksum(*wave) != *stored) throw XZBX2ChecksumMismatch();
+    return wave;
+}
+
+EChecksumState CZubrikFile::VerifyChecksum() {
+    std::optional<TSoundChecksum> stored;
+    std::unique_ptr<CABCWaveSample> wave = ReadSampleAndChecksum(nullptr, stored);
+    if (!stored) return EChecksumState::kAbsent;
+    return SoundChecksum(*wave) == *stored ? EChecksumState::kMatches : EChecksumState::kDiffers;
+}
+
+std::unique_ptr<CABCWaveSample> CZubrikFile::ReadSampleAndChecksum(CZBX2DecompressCallback* callback,
+                                                                   std::optional<TSoundChecksum>& stored) {
     CZBX2DecompressCallback never;
     if (IsOldKind()) return COpenedOldFile(fOpener(), fKind)->ReadSample(callback ? *callback : never);
     COpenedFile file(fOpener());
+    stored = ReadChecksum(file.fReader);
     CIFFFileReader& reader = file.fReader;
     const auto info = ReadRecord<CZBX2SampleInfoChunk>(reader, NSZBX2::kSampleInfoId);
     const int32_t depth = info.GetBitDepth();

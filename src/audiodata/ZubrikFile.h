@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "audiodata/SoundChecksum.h"
 #include "tambor/Version.h"
 
 namespace NSTambor {
@@ -154,9 +155,14 @@ public:
     void ReadParameters(CZubrikLoopParameters& parameters, int32_t outputSampleRate);
     void ReadViewAttributes(CZubrikViewAttributes& attributes);
     std::optional<CZubrikCreatorInfo> ReadCreatorInfo();
+    // Decodes the sound and compares it with the checksum the file carries
+    // (ReadSample fails with XZBX2ChecksumMismatch where this says kDiffers).
+    EChecksumState VerifyChecksum();
 
 private:
     void Open();
+    std::unique_ptr<CABCWaveSample> ReadSampleAndChecksum(CZBX2DecompressCallback* callback,
+                                                          std::optional<TSoundChecksum>& stored);
     // ".zbx" and ".zbk", read by the old-file readers.
     bool IsOldKind() const { return fKind != kZubrikLoopKind; }
 

@@ -3,6 +3,7 @@
 
 #include "app/ProductInfo.h"
 #include "audiodata/SampleDataCodec.h"
+#include "audiodata/SoundChecksum.h"
 #include "audiodata/SliceSequence.h"
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZBX2Chunks.h"
@@ -142,6 +143,11 @@ void WriteZubrikFile(const CZubrikFileSource& source, CMedia& media, ILengthyPro
 
     writer.BeginChunk(NSZBX2::kSampleDataId);
     EncodeWaveSample(writer.GetCurrentMedia(), wave, progress);
+    writer.End();
+
+    const TSoundChecksum checksum = SoundChecksum(wave);
+    writer.BeginChunk(NSZBX2::kSoundChecksumId);
+    NSTambor::WriteBytes(writer.GetCurrentMedia(), int32_t(checksum.size()), checksum.data());
     writer.End();
     writer.End();
 }

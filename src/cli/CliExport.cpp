@@ -49,8 +49,11 @@ std::string ExtensionListFor(const std::filesystem::path& output)
     if (extension == ".mid" || extension == ".midi")
         return ".mid;.midi";
     std::string known = ".mid";
-    for (const SExportFileType& type : GetExportFileTypes())
-        known += (known.empty() ? "" : ", ") + FirstExtension(type.fExtensionList);
+    for (const SExportFileType& type : GetExportFileTypes()) {
+        const std::string first = FirstExtension(type.fExtensionList);
+        if ((known + ",").find(first + ",") == std::string::npos)
+            known += ", " + first;
+    }
     UsageError("export writes " + known + "; cannot tell the type of " + output.string());
 }
 
@@ -101,12 +104,18 @@ int RunExport(const TArguments& arguments)
     AddSettingsFlags(flags);
     flags.fValued.insert({"--output", "--rate"});
     flags.fValued.insert("--bits");
-    flags.fSwitches.insert({"--one-sample", "--slices", "--midi", "--crop-ring-out"});
+    flags.fSwitches.insert({"--one-sample", "--slices", "--midi", "--crop-ring-out", "--markers"});
     CArguments args(arguments, flags);
     if (args.GetFiles().size() != 1)
         UsageError("export takes one file");
     const std::filesystem::path output = args.RequireOutput();
-    const std::string extensionList = ExtensionListFor(output);
+    std::string extensionList = ExtensionListFor(output);
+    if (args.Has("--markers")) {
+        // The whole loop as one WAVE file with the slices as cue points.
+        if (extensionList != ".wav;.wave")
+            UsageError("--markers writes a .wav file");
+        extensionList = ".wav";
+    }
     if (args.Has("--one-sample") && args.Has("--slices"))
         UsageError("give either --one-sample or --slices, not both");
     const SSettings settings = ParseSettings(args);

@@ -19,6 +19,7 @@ subcommands:
   save FILE -o OUT.zx2 [SETTINGS]  a loop file with changed settings
   render FILE -o OUT.wav [...]     the preview as heard, rendered offline
   export FILE -o OUT [...]         export as .wav .aif .akp .sf2 .ins .trk .mid
+                                   .sfz .h2drumkit
   process FILE -o OUT (...)        normalize, mono, convert, crop, remove DC
   play FILE [SETTINGS] [...]       the loop through the sound card
   demo LOOP [--out DIR]            a tour: info, slice, render, export
@@ -102,7 +103,7 @@ renders consecutive 256-frame pieces. The length is one loop unless --seconds
 or --loops says otherwise. --bits 32f (the default) writes the float output
 unclipped; 16 and 24 clip to -1..1 as the audio output does.
 )", true},
-    {"export", R"(usage: zubrik-cli export FILE -o OUT.{wav,aif,akp,sf2,ins,trk,mid} [FLAGS] [SETTINGS]
+    {"export", R"(usage: zubrik-cli export FILE -o OUT.{wav,aif,akp,sf2,ins,trk,mid,sfz,h2drumkit} [FLAGS] [SETTINGS]
 
 The Export command with the type taken from the output's extension.
   --one-sample | --slices   the whole loop as one sample, or one per slice
@@ -112,8 +113,15 @@ The Export command with the type taken from the output's extension.
   --bits B                  bit depth (standard 16)
   --midi                    a MIDI file with the same name beside it
   --crop-ring-out           one sample ends at the loop end (no ring-out)
+  --markers                 OUT.wav: the whole loop as one WAVE file with a
+                            cue point and label per slice, the loop as its
+                            sampler loop
   --replace-all, --yes      answers for files that exist already
 Sound-file exports name their files "OUT 001.wav", "OUT 002.wav", ...
+An .sfz instrument keeps its samples in "OUT_samples"; a .h2drumkit is a
+Hydrogen drum kit (tar.gz) with one WAVE file per slice.
+Every subcommand opens WAVE, AIFF (integer or float), FLAC, Ogg Vorbis,
+Opus and MP3 files; WAVE cue points become locked slices.
 )", true},
     {"process", R"(usage: zubrik-cli process FILE -o OUT.{zx2,wav,aif} COMMAND [--left F] [--right F] [--bars N]
 

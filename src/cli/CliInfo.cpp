@@ -65,8 +65,7 @@ void PrintFields(const std::string& file, const TFields& fields, bool json, bool
 TFields SoundFileFields(const CSoundFileReader& reader)
 {
     const SoundFileInfo& info = reader.GetInfo();
-    const bool wave = reader.GetKind() == CSoundFileReader::kWaveKind;
-    TFields fields = {{"format", JsonString(wave ? "WAVE" : "AIFF")},
+    TFields fields = {{"format", JsonString(reader.GetSourceFormatName())},
                       {"frames", std::to_string(info.frameCount)},
                       {"seconds", Fixed(info.sampleRate ? double(info.frameCount) / info.sampleRate : 0.0, 3)},
                       {"rate", std::to_string(info.sampleRate)},
@@ -78,6 +77,8 @@ TFields SoundFileFields(const CSoundFileReader& reader)
         fields.push_back({"loop", "[" + std::to_string(info.loopStart) + ", " + std::to_string(info.loopEnd) + "]"});
     else
         fields.push_back({"loop", "null"});
+    if (reader.GetKind() == CSoundFileReader::kWaveKind)
+        fields.push_back({"markers", std::to_string(reader.GetMarkerPositions().size())});
     return fields;
 }
 
@@ -111,6 +112,12 @@ TFields LoopFileFields(const std::filesystem::path& file)
             for (size_t i = 0; i < strings->size(); ++i)
                 creator += (i ? ", " : "") + JsonString((*strings)[i]);
     fields.push_back({"creator", creator + "]"});
+    if (kind == ".zx2") {
+        const EChecksumState state = loop.VerifyChecksum();
+        fields.push_back({"checksum", JsonString(state == EChecksumState::kAbsent    ? "absent"
+                                                 : state == EChecksumState::kMatches ? "matches"
+                                                                                     : "does not match")});
+    }
     return fields;
 }
 

@@ -119,7 +119,9 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
             document = CZubrikDocument::OpenFile(*loopFile, file, fDocumentServices);
             document->OpenedInWindow(true);
         } else {
-            document = CZubrikDocument::CreateFromSoundFile(LoadSoundFile(file), file, fDocumentServices);
+            std::unique_ptr<CABCWaveSample> wave = LoadSoundFile(file);
+            document = CZubrikDocument::CreateFromSoundFile(std::move(wave), file, fDocumentServices,
+                                                            ReadSliceMarkers(file));
             document->OpenedInWindow(!fLeftToFirstSlice);
         }
     } catch (const XUnsupportedSoundFileProperties& failure) {
@@ -133,6 +135,8 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
     } catch (const XZBX2FileTooNew&) {
         ShowAlert(kAlertTable, kUnknownFormatAlert, DisplayName(file));
         throw XCliExit(kExitBadInput, "the file was written by a newer version of Zubrik");
+    } catch (const XZBX2ChecksumMismatch&) {
+        BadInput(file, NSAlerts::kChecksumMismatch);
     } catch (const XZBX2&) {
         BadInput(file, kUnknownFormatAlert);
     } catch (const std::bad_alloc&) {

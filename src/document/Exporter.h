@@ -52,6 +52,11 @@ public:
     void SetMixToMono(bool mix) { fMixToMono = mix; }
     bool IsStereo() const;
     bool IsOneSample() const { return !fExportSlices; }
+    // For formats that always take the whole loop (a marked WAVE file).
+    void SetExportSlices(bool exportSlices) { fExportSlices = exportSlices; }
+    // Where each exported slice starts in the whole-loop piece, in frames at
+    // the export rate: on the 64-frame grid the sequencer plays on.
+    std::vector<int32_t> GetSliceStartsInLoop() const { return ScheduledStarts(); }
     // The loop proper (without ring-out or tail) in frames at the export rate.
     int32_t GetLoopLengthAtExportRate() const { return ToExportFrames(LoopFrames()); }
     // 15360 ticks to the quarter note.

@@ -125,12 +125,13 @@ std::unique_ptr<CZubrikDocument> CZubrikDocument::CreateEmpty(const CDocumentSer
 
 std::unique_ptr<CZubrikDocument> CZubrikDocument::CreateFromSoundFile(std::unique_ptr<CABCWaveSample> wave,
                                                                      const std::filesystem::path& file,
-                                                                     const CDocumentServices& services)
+                                                                     const CDocumentServices& services,
+                                                                     const std::vector<int32_t>& lockedSlices)
 {
     std::unique_ptr<CZubrikDocument> document(
         new CZubrikDocument(file.filename().u16string(), std::move(wave), services));
     document->SetFileLocation(file);
-    document->AnalyzeNewSlices();
+    document->AnalyzeNewSlices(lockedSlices);
     return document;
 }
 
@@ -160,9 +161,16 @@ std::unique_ptr<CZubrikDocument> CZubrikDocument::OpenFile(CZubrikFile& file, co
     return document;
 }
 
-void CZubrikDocument::AnalyzeNewSlices()
+void CZubrikDocument::AnalyzeNewSlices(const std::vector<int32_t>& lockedSlices)
 {
     const bool completed = fSlices->Analyze();
+    if (!lockedSlices.empty()) {
+        // Marked on purpose, so as strong as a slice can be: shown at any
+        // sensitivity should the user unlock it.
+        for (const int32_t position : lockedSlices)
+            fSlices->InsertSlice(CSlice(position, INT16_MAX, CSlice::kLocked));
+        fSlices->UpdateLengths();
+    }
     fSequencer.RebuildSegments();
     if (fServices.registry != nullptr) {
         fServices.registry->DocumentCreated(*this);

@@ -52,10 +52,12 @@ public:
     // mono, 16 bits; it never needs saving.
     static std::unique_ptr<CZubrikDocument> CreateEmpty(
         const CDocumentServices& services = GetDefaultDocumentServices());
-    // A sound read from a sound file; the slices are found by analysis.
+    // A sound read from a sound file; the slices are found by analysis, and
+    // a locked slice stands at each of lockedSlices (the file's markers).
     static std::unique_ptr<CZubrikDocument> CreateFromSoundFile(
         std::unique_ptr<CABCWaveSample> wave, const std::filesystem::path& file,
-        const CDocumentServices& services = GetDefaultDocumentServices());
+        const CDocumentServices& services = GetDefaultDocumentServices(),
+        const std::vector<int32_t>& lockedSlices = {});
     // "Untitled" on a sound the program made (a pasted loop); analysed.
     static std::unique_ptr<CZubrikDocument> CreateFromWaveSample(
         std::unique_ptr<CABCWaveSample> wave, const CDocumentServices& services = GetDefaultDocumentServices());
@@ -261,7 +263,7 @@ private:
     enum class ESlicesFrom { kAnalysis, kGiven };
 
     CZubrikDocument(std::u16string name, std::unique_ptr<CABCWaveSample> wave, const CDocumentServices& services);
-    void AnalyzeNewSlices();
+    void AnalyzeNewSlices(const std::vector<int32_t>& lockedSlices = {});
     void ReadFromFile(CZubrikFile& file, const std::filesystem::path& location);
     void SetFileLocation(const std::filesystem::path& file);
     IDocumentPreferences& Preferences() const;

@@ -23,6 +23,8 @@ constexpr const char* kMidiFileType = ".mid;.midi";
 // entries before them are the program's own loop and document files.
 constexpr int32_t kFirstExportType = NSStrings::kFileTypes + 6;
 constexpr int32_t kExportTypeCount = 7;
+// SFZ instrument, Hydrogen drum kit, marked WAVE file.
+constexpr int32_t kMoreExportTypeCount = 3;
 
 std::string Utf8Name(const std::filesystem::path& file)
 {
@@ -259,6 +261,10 @@ const std::vector<SExportFileType>& GetExportFileTypes()
         std::vector<SExportFileType> list;
         for (int32_t type = 0; type < kExportTypeCount; ++type) {
             const int32_t entry = kFirstExportType + 2 * type;
+            list.push_back({ProgressText(entry), Narrow(ProgressText(entry + 1))});
+        }
+        for (int32_t type = 0; type < kMoreExportTypeCount; ++type) {
+            const int32_t entry = NSStrings::kMoreExportTypes + 2 * type;
             list.push_back({ProgressText(entry), Narrow(ProgressText(entry + 1))});
         }
         return list;

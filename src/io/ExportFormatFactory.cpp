@@ -5,6 +5,8 @@
 #include "io/AKPFileFormat.h"
 #include "io/MixmanFileFormat.h"
 #include "io/PureSoundFileFormat.h"
+#include "io/HydrogenKitFormat.h"
+#include "io/SFZFileFormat.h"
 #include "io/SampleCellFileFormat.h"
 #include "io/SoundFontFileFormat.h"
 
@@ -14,6 +16,12 @@ std::unique_ptr<CABCExportFileFormat> CreateExportFileFormat(std::string_view ex
 {
     if (extensionList == ".wav;.wave")
         return std::make_unique<CWAVFileFormat>();
+    if (extensionList == ".wav")
+        return std::make_unique<CMarkedWAVFileFormat>();
+    if (extensionList == ".h2drumkit")
+        return std::make_unique<CHydrogenKitFormat>();
+    if (extensionList == ".sfz")
+        return std::make_unique<CSFZFileFormat>();
     if (extensionList == ".aif;.aiff")
         return std::make_unique<CAIFFFileFormat>();
     if (extensionList == ".akp")

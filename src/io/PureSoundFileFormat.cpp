@@ -179,6 +179,11 @@ void CABCPureSoundFileFormat::WriteWave(const CABCWaveSample& wave, const SPiece
         done += count;
     }
     encoder.Finish();
+    if (!options.fMarkers.empty()) {
+        if (fExtension != ".wav")
+            throw XInvariantCorrupt();
+        NSWaveMarkers::AppendChunks(writer.GetMedia(), NSWaveMarkers::MarkerChunks(options.fMarkers));
+    }
     writer.Commit();
     progress.SetPercent(100);
 }
@@ -186,6 +191,36 @@ void CABCPureSoundFileFormat::WriteWave(const CABCWaveSample& wave, const SPiece
 CWAVFileFormat::CWAVFileFormat() : CABCPureSoundFileFormat(".wav", NSDiskKitUtils::MakeFourCC("WAVE")) {}
 
 NSSoundKit::ISoundKit& CWAVFileFormat::GetSoundKit() const { return NSRiffSoundGlue::GetKit(); }
+
+void CMarkedWAVFileFormat::Export(CExporter& exporter, const std::filesystem::path& destination,
+                                  ILengthyProgress& progress)
+{
+    exporter.SetExportSlices(false);
+    progress.SetCount(1);
+    ExportSlice(exporter, 0, destination, progress);
+}
+
+void CMarkedWAVFileFormat::ExportSlice(CExporter& exporter, int32_t, const std::filesystem::path& destination,
+                                       ILengthyProgress& progress)
+{
+    const std::unique_ptr<CABCWaveSample> wave = exporter.RenderPiece(0);
+    SPieceWriteOptions options;
+    options.fRootKey = GetRootKey();
+    options.fBitDepth = fBitDepth;
+    options.fLoopEnd = std::max(exporter.GetLoopLengthAtExportRate(), 1);
+    const std::vector<int32_t> starts = exporter.GetSliceStartsInLoop();
+    for (size_t slice = 0; slice < starts.size(); ++slice)
+        if (starts[slice] < wave->GetFrameCount())
+            options.fMarkers.push_back({static_cast<uint32_t>(starts[slice]),
+                                        MarkerLabel(static_cast<int32_t>(slice))});
+    WriteWave(*wave, options, destination, progress);
+}
+
+std::string CMarkedWAVFileFormat::MarkerLabel(int32_t slice)
+{
+    const std::u16string number = PieceNumber(slice);
+    return "Slice " + std::string(number.begin(), number.end());
+}
 
 CAIFFFileFormat::CAIFFFileFormat() : CABCPureSoundFileFormat(".aif", NSDiskKitUtils::MakeFourCC("AIFF")) {}
 

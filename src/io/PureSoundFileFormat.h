@@ -5,11 +5,13 @@
 #pragma once
 
 #include "io/ExportFileFormat.h"
+#include "io/WaveMarkers.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace NSSoundKit {
 class ISoundKit;
@@ -28,6 +30,8 @@ struct SPieceWriteOptions {
     // The end of the loop that runs from frame 0, in frames of the written
     // sample; 0 for no loop.
     int32_t fLoopEnd = 0;
+    // Cue points with labels (WAVE files only).
+    std::vector<NSWaveMarkers::SMarker> fMarkers;
 };
 
 class CABCPureSoundFileFormat : public CABCExportFileFormat {
@@ -87,6 +91,20 @@ public:
 
 protected:
     NSSoundKit::ISoundKit& GetSoundKit() const override;
+};
+
+// ".wav" as its own export type: the whole loop as one WAVE file with a cue
+// point and label per exported slice and the loop as its sampler loop, so
+// that samplers and editors that read cue points see the slices. Written to
+// the chosen file itself, not to a numbered one.
+class CMarkedWAVFileFormat : public CWAVFileFormat {
+public:
+    void Export(CExporter& exporter, const std::filesystem::path& destination,
+                ILengthyProgress& progress) override;
+    void ExportSlice(CExporter& exporter, int32_t slice, const std::filesystem::path& destination,
+                     ILengthyProgress& progress) override;
+    // "Slice 001", "Slice 002", ...
+    static std::string MarkerLabel(int32_t slice);
 };
 
 // ".aif;.aiff": AIFF files through the form sound library.

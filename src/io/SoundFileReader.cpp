@@ -1,5 +1,6 @@
 #include "io/SoundFileReader.h"
 
+#include "app/Alert.h"
 #include "app/ResourceIds.h"
 #include "app/ZubrikErrors.h"
 #include "document/LengthyOperation.h"
@@ -25,14 +26,34 @@ constexpr uint32_t Code(const char (&text)[5])
 NSSoundKit::ISoundKit& KitFor(const std::u16string& kind)
 {
     if (kind == CSoundFileReader::kWaveKind) return NSRiffSoundGlue::GetKit();
-    return NSFormSoundGlue::GetKit();
+    if (kind == CSoundFileReader::kAiffKind) return NSFormSoundGlue::GetKit();
+    return NSCodedSoundGlue::GetKit();
+}
+
+// The kind of a compressed sound by its first bytes: a FLAC stream, an Ogg
+// stream (Vorbis or Opus inside), or MP3 behind an ID3 tag or starting with
+// an MPEG audio frame's sync bits. Empty for anything else.
+std::u16string CodedKind(const uint8_t* header)
+{
+    if (std::equal(header, header + 4, "fLaC")) return CSoundFileReader::kFlacKind;
+    if (std::equal(header, header + 4, "OggS")) return CSoundFileReader::kOggKind;
+    if (std::equal(header, header + 3, "ID3") || (header[0] == 0xFF && (header[1] & 0xE0) == 0xE0))
+        return CSoundFileReader::kMp3Kind;
+    return {};
+}
+
+// Sounds of more than 16 bits and floating-point sounds open as 24-bit
+// sounds, all others at their own depth.
+int32_t OpenedDepth(const NSSoundKit::SProperties& properties)
+{
+    return properties.floatingPoint ? 24 : properties.bits;
 }
 
 SoundFileInfo InfoFrom(const NSSoundKit::SProperties& properties)
 {
     SoundFileInfo info;
     info.channels = properties.channels;
-    info.bitsPerSample = properties.bits;
+    info.bitsPerSample = OpenedDepth(properties);
     info.sampleRate = properties.sampleRate;
     info.frameCount = properties.frames;
     info.loopFlag = properties.loopPlay == NSSoundKit::kLoopPlayAlternating ? 1 : 0;
@@ -141,14 +162,55 @@ void CSoundFileReader::FindKind()
         return uint32_t(header[at]) << 24 | uint32_t(header[at + 1]) << 16 |
                uint32_t(header[at + 2]) << 8 | uint32_t(header[at + 3]);
     };
-    if (word(0) == Code("FORM") && word(8) == Code("AIFF"))
+    // AIFF-C is the form of AIFF that holds floating-point sound.
+    if (word(0) == Code("FORM") && (word(8) == Code("AIFF") || word(8) == Code("AIFC")))
         fKind = kAiffKind;
     else if (word(0) == Code("RIFF") && word(8) == Code("WAVE"))
         fKind = kWaveKind;
-    else
+    else if (fKind = CodedKind(header); fKind.empty())
         throw XUnsupportedFormat();
     fDecoder = std::make_unique<NSSoundKitGlue::CSoundDecoder>(KitFor(fKind), *fFile);
     fInfo = InfoFrom(fDecoder->GetProperties());
+    if (fKind == kWaveKind) fMarkers = NSWaveMarkers::ReadMarkers(*fFile);
+}
+
+std::string CSoundFileReader::GetSourceFormatName() const
+{
+    if (fLoopFile) return {};
+    const NSSoundKit::SProperties& properties = fDecoder->GetProperties();
+    using NSSoundKit::ESourceFormat;
+    switch (properties.source) {
+    case ESourceFormat::kFlac: return "FLAC";
+    case ESourceFormat::kVorbis: return "Ogg Vorbis";
+    case ESourceFormat::kOpus: return "Ogg Opus";
+    case ESourceFormat::kMpeg: return "MP3";
+    case ESourceFormat::kWave:
+    case ESourceFormat::kAiff: break;
+    }
+    const std::string container = properties.source == ESourceFormat::kWave ? "WAVE" : "AIFF";
+    if (properties.floatingPoint) return container + " (" + std::to_string(properties.bits) + "-bit float)";
+    return container;
+}
+
+bool CSoundFileReader::IsConverted() const
+{
+    if (fLoopFile) return false;
+    const NSSoundKit::SProperties& properties = fDecoder->GetProperties();
+    return properties.floatingPoint || (properties.source != NSSoundKit::ESourceFormat::kWave &&
+                                        properties.source != NSSoundKit::ESourceFormat::kAiff);
+}
+
+uint64_t CSoundFileReader::GetClippedCount() const
+{
+    return fDecoder ? fDecoder->GetClippedCount() : 0;
+}
+
+std::vector<int32_t> CSoundFileReader::GetMarkerPositions() const
+{
+    std::vector<int32_t> positions;
+    for (const NSWaveMarkers::SMarker& marker : fMarkers.fMarkers)
+        if (marker.fPosition < fInfo.frameCount) positions.push_back(int32_t(marker.fPosition));
+    return positions;
 }
 
 std::string CSoundFileReader::PartnerName(const std::string& name)
@@ -226,14 +288,14 @@ std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadSound(ILengthyProgress* pr
     const NSSoundKit::SProperties& properties = fDecoder->GetProperties();
     const uint16_t channels = properties.channels;
     const uint32_t frames = properties.frames;
-    if (channels == 0 || channels > 2 || !ReadableDepth(properties.bits)) throw XUnsupportedFormat();
+    const int32_t depth = OpenedDepth(properties);
+    if (channels == 0 || channels > 2 || !ReadableDepth(depth)) throw XUnsupportedFormat();
     if (frames == 0 || frames > uint32_t(INT32_MAX) || properties.sampleRate > uint32_t(INT32_MAX))
         throw XUnsupportedFormat();
 
     // Every frame is read into the sample, so its arrays need no clearing.
-    std::unique_ptr<CABCWaveSample> sample =
-        CreateWaveSample(int32_t(properties.sampleRate), int32_t(frames), channels == 2,
-                         properties.bits <= 16 ? 16 : 24, kForOverwrite);
+    std::unique_ptr<CABCWaveSample> sample = CreateWaveSample(
+        int32_t(properties.sampleRate), int32_t(frames), channels == 2, depth <= 16 ? 16 : 24, kForOverwrite);
     // A 16-bit store takes the frames in its own width, read without
     // widening; deeper sounds travel on the 24-bit scale.
     if (sample->GetBitDepth() == 16)
@@ -253,6 +315,22 @@ std::unique_ptr<CABCWaveSample> CSoundFileReader::ReadSound(ILengthyProgress* pr
     return sample;
 }
 
+// What the user should know about a sound that opened: that it was
+// converted, how many values were clipped, how many slice markers it gave.
+void ShowImportNotes(const CSoundFileReader& reader, const TFilePath& path, int32_t depth)
+{
+    const std::string name = path.filename().string();
+    if (reader.IsConverted())
+        ShowAlert(kAlertTable, NSAlerts::kSoundConverted, name, reader.GetSourceFormatName(), std::to_string(depth));
+    if (const uint64_t clipped = reader.GetClippedCount(); clipped > 0)
+        ShowAlert(kAlertTable, NSAlerts::kSoundClipped, std::to_string(clipped), name);
+    const size_t taken = reader.GetMarkerPositions().size();
+    const size_t found = reader.GetMarkers().fMarkers.size() + reader.GetMarkers().fLeftOut;
+    if (found > 0)
+        ShowAlert(kAlertTable, NSAlerts::kSliceMarkersTaken, std::to_string(taken), name,
+                  std::to_string(found - taken));
+}
+
 std::unique_ptr<CABCWaveSample> LoadSoundFile(const TFilePath& path)
 {
     CSoundFileReader reader(path);
@@ -263,7 +341,22 @@ std::unique_ptr<CABCWaveSample> LoadSoundFile(const TFilePath& path)
                                       ProgressText(NSStrings::kCancel), true);
     std::unique_ptr<CABCWaveSample> sample = reader.Read(&operation);
     operation.Finish();
+    ShowImportNotes(reader, path, sample->GetBitDepth());
     return sample;
+}
+
+std::vector<int32_t> ReadSliceMarkers(const TFilePath& path)
+{
+    try {
+        CSoundFileReader reader(path);
+        return reader.GetMarkerPositions();
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        // A file that cannot be read has no markers to give; opening it
+        // reports why.
+        return {};
+    }
 }
 
 } // namespace NSZubrik

@@ -1,15 +1,17 @@
-// Opening a sound file: recognises WAVE, AIFF and the program's loop files
-// by their first bytes, reports and checks the sound's properties, joins the
+// Opening a sound file: recognises WAVE, AIFF, FLAC, Ogg (Vorbis, Opus), MP3
+// and the program's loop files by their first bytes, reports and checks the sound's properties, joins the
 // halves of a linked stereo pair ("Kick.L" + "Kick.R") and reads the frames
 // into a new wave sample with progress and cancel.
 #pragma once
 
 #include "audiodata/WaveSample.h"
+#include "io/WaveMarkers.h"
 #include "platform/DiskKitUtils.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace NSSoundKitGlue {
 class CSoundDecoder;
@@ -43,6 +45,10 @@ class CSoundFileReader {
 public:
     static constexpr const char16_t* kWaveKind = u".wav;.wave";
     static constexpr const char16_t* kAiffKind = u".aif;.aiff";
+    // Compressed sounds, read through libsndfile and converted on opening.
+    static constexpr const char16_t* kFlacKind = u".flac";
+    static constexpr const char16_t* kOggKind = u".ogg;.oga;.opus";
+    static constexpr const char16_t* kMp3Kind = u".mp3";
     static constexpr int32_t kBlockFrames = 2048;
     static constexpr uint32_t kMaxSeconds = 300;
     static constexpr uint32_t kMinSampleRate = 11025;
@@ -62,6 +68,18 @@ public:
     const SoundFileInfo& GetInfo() const { return fInfo; }
     bool IsLinkedStereoPair() const { return !fPartner.empty(); }
     const NSDiskKitUtils::TFilePath& GetPartner() const { return fPartner; }
+    // The sound's format for people: "WAVE", "AIFF", "FLAC", "Ogg Vorbis",
+    // "Ogg Opus", "MP3", or "WAVE (32-bit float)"; empty for loop files.
+    std::string GetSourceFormatName() const;
+    // True when the frames are not stored as the file holds them: a
+    // compressed or floating-point source.
+    bool IsConverted() const;
+    // Values beyond full scale clipped while reading (floating-point sources).
+    uint64_t GetClippedCount() const;
+    // The cue points of a WAVE file, and the positions of those inside the
+    // sound: the slices they become.
+    const NSWaveMarkers::SMarkerList& GetMarkers() const { return fMarkers; }
+    std::vector<int32_t> GetMarkerPositions() const;
 
     // Applies the program's limits; on failure names the alert to show.
     bool CheckProperties(int32_t& alert) const;
@@ -90,12 +108,19 @@ private:
     bool fLoopFile = false;
     SoundFileInfo fInfo;
     NSDiskKitUtils::TFilePath fPartner;
+    NSWaveMarkers::SMarkerList fMarkers;
 };
 
 // Opens a file where only a WAVE or AIFF file will do: refuses loop files
 // with XUnsupportedFormat, a sound outside the limits with
 // XUnsupportedSoundFileProperties naming the alert, and reads the frames
 // under a lengthy operation "Frames left to load:" that can be cancelled.
+// Notes follow a sound that was converted, clipped or carried slice markers.
 std::unique_ptr<CABCWaveSample> LoadSoundFile(const NSDiskKitUtils::TFilePath& path);
+
+// The positions of the slice markers (WAVE cue points) inside the sound of
+// a file, to be locked slices of its new document; empty for a file without
+// them or one that cannot be read.
+std::vector<int32_t> ReadSliceMarkers(const NSDiskKitUtils::TFilePath& path);
 
 } // namespace NSZubrik

@@ -1,4 +1,5 @@
-// The WAVE and AIFF libraries on top of libsndfile. libsndfile reads and
+// The WAVE and AIFF libraries, and the reader of compressed sounds (FLAC,
+// Ogg Vorbis, Opus, MP3), on top of libsndfile. libsndfile reads and
 // writes through its virtual I/O, which is pointed at the byte reader or
 // writer handed in; its instrument chunk carries the loop and the keys.
 #include "platform/SoundKit.h"
@@ -269,27 +270,35 @@ TResult Guarded(T&& body)
 
 class CSoundReader final : public ISoundReader {
 public:
-    CSoundReader(std::unique_ptr<SVirtualFile> file, SNDFILE* sound, int channels)
-        : fFile(std::move(file)), fSound(sound), fChannels(channels)
+    CSoundReader(std::unique_ptr<SVirtualFile> file, SNDFILE* sound, int channels, bool floatingPoint)
+        : fFile(std::move(file)), fSound(sound), fChannels(channels), fFloatingPoint(floatingPoint)
     {
     }
     ~CSoundReader() override { sf_close(fSound); }
 
     TResult ReadFrames(uint32_t firstFrame, float* buffer, uint32_t count) override
     {
+        if (fFloatingPoint)
+            return ReadClipped(firstFrame, buffer, count, [](int value) { return float(value); });
         return ReadConverted(firstFrame, buffer, count, [](int value) { return float(value >> 8); });
     }
 
     TResult ReadFramesInt24(uint32_t firstFrame, int32_t* buffer, uint32_t count) override
     {
+        if (fFloatingPoint)
+            return ReadClipped(firstFrame, buffer, count, [](int value) { return int32_t(value); });
         return ReadConverted(firstFrame, buffer, count, [](int value) { return int32_t(value >> 8); });
     }
+
+    uint64_t GetClippedCount() const override { return fClipped; }
 
     // libsndfile reads 16-bit data straight into the buffer (swapped only
     // where the byte orders differ) and puts narrower depths at the top of
     // each value, so no scratch buffer or conversion pass is needed.
     TResult ReadFramesInt16(uint32_t firstFrame, int16_t* buffer, uint32_t count) override
     {
+        if (fFloatingPoint)
+            return ReadClipped(firstFrame, buffer, count, [](int value) { return int16_t(value >> 8); });
         return Guarded([&] {
             if (count == 0) return kSuccess;
             if (!buffer) return kInvalidArgument;
@@ -335,11 +344,40 @@ private:
         });
     }
 
+    // Floating-point frames as libsndfile decodes them (full scale 1.0),
+    // each value beyond full scale clipped and counted, then rounded to the
+    // 24-bit scale before convert narrows it further.
+    template <typename TSample, typename TConvert>
+    TResult ReadClipped(uint32_t firstFrame, TSample* buffer, uint32_t count, TConvert convert)
+    {
+        return Guarded([&] {
+            if (count == 0) return kSuccess;
+            if (!buffer) return kInvalidArgument;
+            if (TResult sought = SeekTo(firstFrame); sought != kSuccess) return sought;
+            size_t samples = size_t(count) * size_t(fChannels);
+            if (fFloats.size() < samples) fFloats.resize(samples);
+            if (TResult read = Advance(sf_readf_float(fSound, fFloats.data(), count), count); read != kSuccess)
+                return read;
+            for (size_t i = 0; i < samples; ++i) {
+                float value = fFloats[i];
+                if (!(value >= -1.0f && value <= 1.0f)) {
+                    ++fClipped;
+                    value = value > 1.0f ? 1.0f : value < -1.0f ? -1.0f : 0.0f;
+                }
+                buffer[i] = convert(RoundToInt24(value * 8388608.0f));
+            }
+            return kSuccess;
+        });
+    }
+
     std::unique_ptr<SVirtualFile> fFile;
     SNDFILE* fSound;
     int fChannels;
+    bool fFloatingPoint;
     uint32_t fNextFrame = 0;
+    uint64_t fClipped = 0;
     std::vector<int> fScratch;
+    std::vector<float> fFloats;
 };
 
 class CSoundWriter final : public ISoundWriter {
@@ -418,9 +456,47 @@ private:
     std::vector<int> fScratch;
 };
 
+enum class EKitKind { kRiff, kForm, kCoded };
+
+// What a kit accepts and how it reports it: the source format of a major
+// format and coding, or false when the kit does not read it.
+bool SourceOf(EKitKind kind, int major, int subtype, ESourceFormat& source)
+{
+    switch (kind) {
+    case EKitKind::kRiff:
+        source = ESourceFormat::kWave;
+        return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX;
+    case EKitKind::kForm:
+        source = ESourceFormat::kAiff;
+        return major == SF_FORMAT_AIFF;
+    case EKitKind::kCoded:
+        break;
+    }
+    if (major == SF_FORMAT_FLAC) source = ESourceFormat::kFlac;
+    else if (major == SF_FORMAT_OGG && subtype == SF_FORMAT_OPUS) source = ESourceFormat::kOpus;
+    else if (major == SF_FORMAT_OGG && subtype == SF_FORMAT_VORBIS) source = ESourceFormat::kVorbis;
+    else if (major == SF_FORMAT_MPEG) source = ESourceFormat::kMpeg;
+    else return false;
+    return true;
+}
+
+bool IsFloatingPoint(int subtype)
+{
+    switch (subtype) {
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+    case SF_FORMAT_MPEG_LAYER_I:
+    case SF_FORMAT_MPEG_LAYER_II:
+    case SF_FORMAT_MPEG_LAYER_III: return true;
+    default: return false;
+    }
+}
+
 class CSoundKit {
 public:
-    explicit CSoundKit(bool riff) : fRiff(riff) {}
+    explicit CSoundKit(EKitKind kind) : fKind(kind), fRiff(kind == EKitKind::kRiff) {}
 
     TResult NewReader(IByteReader& source, SProperties& properties,
                       std::unique_ptr<ISoundReader>& reader)
@@ -432,25 +508,31 @@ public:
             SNDFILE* sound = sf_open_virtual(&kVirtualIO, SFM_READ, &info, file.get());
             if (!sound) return FailureCode(*file, nullptr, kReadError);
             int major = info.format & SF_FORMAT_TYPEMASK;
-            bool expected = fRiff ? major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX
-                                  : major == SF_FORMAT_AIFF;
+            int subtype = info.format & SF_FORMAT_SUBMASK;
+            SProperties found;
+            bool expected = SourceOf(fKind, major, subtype, found.source);
             if (!expected || info.channels <= 0 || info.channels > UINT16_MAX ||
                 info.frames < 0 || info.frames > sf_count_t(UINT32_MAX) || info.samplerate <= 0) {
                 sf_close(sound);
                 return expected ? kBadFormat : kUnsupportedFormat;
             }
-            SProperties found;
             found.channels = uint16_t(info.channels);
             found.sampleRate = uint32_t(info.samplerate);
             found.frames = uint32_t(info.frames);
-            found.bits = ReportedBits(info.format & SF_FORMAT_SUBMASK,
-                                      NSSoundHeaderPeek::DeclaredBits(source, fRiff));
-            if (fRiff)
+            found.floatingPoint = IsFloatingPoint(subtype);
+            if (fKind == EKitKind::kCoded) {
+                // FLAC keeps its integer depth; lossy codings decode at 24 bits.
+                found.bits = found.floatingPoint ? 24 : ContainerBits(subtype);
                 TakeInstrument(sound, found);
-            else
-                NSSoundHeaderPeek::ReadAiffInstrument(source, found);
+            } else {
+                found.bits = ReportedBits(subtype, NSSoundHeaderPeek::DeclaredBits(source, fRiff));
+                if (fRiff)
+                    TakeInstrument(sound, found);
+                else
+                    NSSoundHeaderPeek::ReadAiffInstrument(source, found);
+            }
             try {
-                reader = std::make_unique<CSoundReader>(std::move(file), sound, info.channels);
+                reader = std::make_unique<CSoundReader>(std::move(file), sound, info.channels, found.floatingPoint);
             } catch (...) {
                 sf_close(sound);
                 throw;
@@ -464,6 +546,7 @@ public:
                       std::unique_ptr<ISoundWriter>& writer)
     {
         return Guarded([&] {
+            if (fKind == EKitKind::kCoded) return kUnsupportedFormat;
             int subtype = SubtypeFor(properties.bits);
             if (subtype == 0) return kUnsupportedFormat;
             if (properties.channels == 0 || properties.sampleRate == 0 ||
@@ -506,13 +589,14 @@ private:
         }
     }
 
+    EKitKind fKind;
     bool fRiff;
 };
 
 template <typename TInterface>
 class CKit final : public TInterface {
 public:
-    explicit CKit(bool riff) : fKit(riff) {}
+    explicit CKit(EKitKind kind) : fKit(kind) {}
     TResult NewReader(IByteReader& source, SProperties& properties,
                       std::unique_ptr<ISoundReader>& reader) override
     {
@@ -529,12 +613,12 @@ private:
 };
 
 template <typename TInterface>
-TResult CreateKit(const char* interfaceName, std::string_view expected, bool riff,
+TResult CreateKit(const char* interfaceName, std::string_view expected, EKitKind kind,
                   TInterface*& kit)
 {
     kit = nullptr;
     if (!interfaceName || std::string_view(interfaceName) != expected) return kInvalidArgument;
-    kit = new (std::nothrow) CKit<TInterface>(riff);
+    kit = new (std::nothrow) CKit<TInterface>(kind);
     return kit ? kSuccess : kOutOfMemory;
 }
 
@@ -542,12 +626,17 @@ TResult CreateKit(const char* interfaceName, std::string_view expected, bool rif
 
 TResult RiffSoundKit_Create(const char* interfaceName, IRiffSoundKit*& kit)
 {
-    return CreateKit(interfaceName, "IRiffSoundKit", true, kit);
+    return CreateKit(interfaceName, "IRiffSoundKit", EKitKind::kRiff, kit);
 }
 
 TResult FormSoundKit_Create(const char* interfaceName, IFormSoundKit*& kit)
 {
-    return CreateKit(interfaceName, "IFormSoundKit", false, kit);
+    return CreateKit(interfaceName, "IFormSoundKit", EKitKind::kForm, kit);
+}
+
+TResult CodedSoundKit_Create(const char* interfaceName, ICodedSoundKit*& kit)
+{
+    return CreateKit(interfaceName, "ICodedSoundKit", EKitKind::kCoded, kit);
 }
 
 } // namespace NSSoundKit

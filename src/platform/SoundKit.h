@@ -39,6 +39,9 @@ inline constexpr int32_t kLoopPlayAlternating = 100;
 // Depth reported for encodings that are not integer PCM (ADPCM, mu-law, ...).
 inline constexpr int32_t kBitsNotPCM = 0;
 
+// The container and coding a sound was read from.
+enum class ESourceFormat : uint8_t { kWave, kAiff, kFlac, kVorbis, kOpus, kMpeg };
+
 // The properties of a sound, as read or to be written.
 struct SProperties {
     uint16_t channels = 0;
@@ -53,6 +56,11 @@ struct SProperties {
     uint8_t rootKey = 60;
     // Lowest key, lowest velocity, and the highest key and velocity.
     uint8_t keyVelocity[3] = {0, 0, 127};
+    // Where the frames came from, as read; ignored by writers.
+    ESourceFormat source = ESourceFormat::kWave;
+    // The frames are decoded through floating point (float or double PCM,
+    // or a lossy coding): values beyond full scale are clipped and counted.
+    bool floatingPoint = false;
 };
 
 // The bytes a reader decodes. Positions are byte offsets.
@@ -81,6 +89,9 @@ public:
     // The top 16 bits of each sample (full scale 2^15): every value of a
     // sound of 16 bits or fewer exactly, with no widening on the way.
     virtual TResult ReadFramesInt16(uint32_t firstFrame, int16_t* buffer, uint32_t count) = 0;
+    // How many sample values read so far lay beyond full scale and were
+    // clipped to it (only floating-point sources can hold such values).
+    virtual uint64_t GetClippedCount() const { return 0; }
 };
 
 class ISoundWriter {
@@ -107,9 +118,13 @@ public:
 
 class IRiffSoundKit : public ISoundKit {};
 class IFormSoundKit : public ISoundKit {};
+// Compressed sounds, read only: FLAC, Ogg Vorbis, Ogg Opus and MP3.
+class ICodedSoundKit : public ISoundKit {};
 
-// The factories: interfaceName must be "IRiffSoundKit" / "IFormSoundKit".
+// The factories: interfaceName must be "IRiffSoundKit" / "IFormSoundKit" /
+// "ICodedSoundKit".
 TResult RiffSoundKit_Create(const char* interfaceName, IRiffSoundKit*& kit);
 TResult FormSoundKit_Create(const char* interfaceName, IFormSoundKit*& kit);
+TResult CodedSoundKit_Create(const char* interfaceName, ICodedSoundKit*& kit);
 
 } // namespace NSSoundKit

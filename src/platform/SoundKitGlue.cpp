@@ -109,6 +109,11 @@ void CSoundDecoder::ReadFrames(uint32_t firstFrame, int16_t* buffer, uint32_t co
     Check(fReader->ReadFramesInt16(firstFrame, buffer, count));
 }
 
+uint64_t CSoundDecoder::GetClippedCount() const
+{
+    return fReader->GetClippedCount();
+}
+
 void CSoundEncoder::WriteFrames(const int32_t* buffer, uint32_t count)
 {
     Check(fWriter->WriteFramesInt24(buffer, count));
@@ -150,6 +155,7 @@ TKit& KitOnFirstUse(TKit*& kit, NSSoundKit::TResult (*create)(const char*, TKit*
 
 NSSoundKit::IRiffSoundKit* gRiffSoundKit = nullptr;
 NSSoundKit::IFormSoundKit* gFormSoundKit = nullptr;
+NSSoundKit::ICodedSoundKit* gCodedSoundKit = nullptr;
 
 } // namespace
 
@@ -173,4 +179,15 @@ void NSFormSoundGlue::ReleaseKit()
 {
     delete gFormSoundKit;
     gFormSoundKit = nullptr;
+}
+
+NSSoundKit::ICodedSoundKit& NSCodedSoundGlue::GetKit()
+{
+    return KitOnFirstUse(gCodedSoundKit, NSSoundKit::CodedSoundKit_Create, "ICodedSoundKit");
+}
+
+void NSCodedSoundGlue::ReleaseKit()
+{
+    delete gCodedSoundKit;
+    gCodedSoundKit = nullptr;
 }

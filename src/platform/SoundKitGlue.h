@@ -59,6 +59,8 @@ public:
     void ReadFrames(uint32_t firstFrame, int32_t* buffer, uint32_t count);
     // Their top 16 bits: exact for sounds of 16 bits or fewer.
     void ReadFrames(uint32_t firstFrame, int16_t* buffer, uint32_t count);
+    // Sample values clipped to full scale so far (floating-point sources).
+    uint64_t GetClippedCount() const;
 
 private:
     CMediaByteReader fBytes;
@@ -100,3 +102,10 @@ using CCMediaByteWriter = NSSoundKitGlue::CMediaByteWriter;
 NSSoundKit::IFormSoundKit& GetKit();
 void ReleaseKit();
 } // namespace NSFormSoundGlue
+
+namespace NSCodedSoundGlue {
+// The library of compressed sounds (FLAC, Ogg Vorbis, Opus, MP3), created on
+// first use.
+NSSoundKit::ICodedSoundKit& GetKit();
+void ReleaseKit();
+} // namespace NSCodedSoundGlue
