@@ -1,0 +1,20 @@
+// A picture on demand: the front document window laid out at a given size
+// and painted into a PNG file at the screen's device pixel ratio.
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+namespace NSZubrik {
+
+class CZubrikWindow;
+
+// Lays the window out at size (logical pixels), paints it and writes the
+// PNG. False when the file could not be written.
+bool WriteScreenshot(CZubrikWindow& window, const QSize& size, const QString& file);
+
+// A dark palette in the colours of the program's dark look, for desktops
+// that ask for one and for pictures.
+void ApplyDarkPalette();
+
+} // namespace NSZubrik

@@ -1,0 +1,433 @@
+#include "ui/ZubrikWindow.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <algorithm>
+
+#include "app/ResourceIds.h"
+#include "app/StringTables.h"
+#include "audiodata/SliceSequence.h"
+#include "audiodata/WaveSample.h"
+#include "document/SampleProcessing.h"
+#include "document/ZubrikDocument.h"
+#include "ui/ProcessDialogs.h"
+#include "ui/WaveformDisplayGroupView.h"
+#include "ui/ZubrikApplication.h"
+#include "ui/ZubrikCommands.h"
+#include "ui/ZubrikMenus.h"
+
+namespace NSZubrik {
+
+using namespace NSCommands;
+
+namespace {
+
+QString Text(int32_t entry) { return QString::fromStdString(GetString(kProgramStringList, entry)); }
+
+QWidget* FocusedTextField()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<QLineEdit*>(focus) != nullptr || qobject_cast<QAbstractSpinBox*>(focus) != nullptr ||
+        qobject_cast<QTextEdit*>(focus) != nullptr || qobject_cast<QPlainTextEdit*>(focus) != nullptr)
+        return focus;
+    return nullptr;
+}
+
+// Cut, Copy, Paste, Clear and Select All of a focused text field.
+bool SendToTextField(QWidget* field, int32_t command)
+{
+    const char* slot = nullptr;
+    switch (command) {
+    case kCut: slot = "cut"; break;
+    case kCopy: slot = "copy"; break;
+    case kPaste: slot = "paste"; break;
+    case kClear: slot = "clear"; break;
+    case kSelectAll: slot = "selectAll"; break;
+    default: return false;
+    }
+    if (auto* spinBox = qobject_cast<QAbstractSpinBox*>(field); spinBox != nullptr && command != kSelectAll) {
+        // A spin box reaches its text through its line edit.
+        field = spinBox->findChild<QLineEdit*>();
+        if (field == nullptr)
+            return false;
+        if (command == kClear) {
+            static_cast<QLineEdit*>(field)->del();
+            return true;
+        }
+    } else if (qobject_cast<QLineEdit*>(field) != nullptr && command == kClear) {
+        static_cast<QLineEdit*>(field)->del();
+        return true;
+    }
+    return QMetaObject::invokeMethod(field, slot);
+}
+
+// "Stereo, 44.1 kHz, 16 bits".
+QString FormatText(const CABCWaveSample& wave)
+{
+    return Text(wave.IsStereo() ? 900 : 901) + Text(902) + QLocale().toString(wave.GetSampleRate() / 1000.0, 'g', 4) +
+           Text(903) + Text(902) + QString::number(wave.GetBitDepth()) + Text(904);
+}
+
+} // namespace
+
+CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZubrikDocument> document)
+    : fApplication(application), fDocument(std::move(document))
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true);
+    fView = new CWaveformDisplayGroupView(*fDocument, this);
+    setCentralWidget(fView);
+    fMenus = std::make_unique<CZubrikMenus>(*menuBar(), [this](int32_t command) { RunCommand(command); });
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, this, &CZubrikWindow::UpdateMenus);
+
+    fHint = new QLabel;
+    fHint->setObjectName(QStringLiteral("hintField"));
+    fInfo = new QLabel;
+    fInfo->setObjectName(QStringLiteral("infoField"));
+    statusBar()->addWidget(fHint, 1);
+    statusBar()->addPermanentWidget(fInfo);
+    statusBar()->setSizeGripEnabled(false);
+    connect(fView, &CWaveformDisplayGroupView::HintChanged, fHint, &QLabel::setText);
+    connect(fView, &CWaveformDisplayGroupView::SliceContextMenuRequested, this,
+            [this](int32_t sliceIndex, const QPoint& position) {
+                CZubrikMenus::ShowSliceContextMenu(this, *fDocument, sliceIndex, position,
+                                                   [this, sliceIndex](int32_t command) {
+                                                       HandleSliceCommand(command, sliceIndex);
+                                                   });
+            });
+    fView->SetScrollDuringPlayback(fApplication.GetPreferences().GetScrollDuringPlayback());
+    fView->SetShowChannelsSummed(fApplication.GetPreferences().GetViewStereoAsSum());
+
+    const int width = fDocument->GetWindowWidth() > 200 ? fDocument->GetWindowWidth() : kDefaultWidth;
+    const int height = fDocument->GetWindowHeight() > 150 ? fDocument->GetWindowHeight() : kDefaultHeight;
+    resize(width, height);
+    if (fDocument->IsWindowMaximised())
+        setWindowState(Qt::WindowMaximized);
+    fDocument->AddListener(*this);
+    UpdateTitle();
+    UpdateStatus();
+    UpdateMenus();
+    fView->setFocus();
+}
+
+CZubrikWindow::~CZubrikWindow()
+{
+    fDocument->RemoveListener(*this);
+    // The views read the document until they go.
+    delete fView;
+    fView = nullptr;
+}
+
+void CZubrikWindow::RunCommand(int32_t command)
+{
+    // The edit commands go to a focused text field before the document.
+    if (command >= kCut && command <= kSelectAll)
+        if (QWidget* field = FocusedTextField(); field != nullptr && SendToTextField(field, command))
+            return;
+    uint32_t modifiers = NSFrameKit::kNoModifier;
+    if (QApplication::keyboardModifiers() & Qt::ShiftModifier)
+        modifiers |= NSFrameKit::kShift;
+    fApplication.WindowActivated(*this);
+    fApplication.RunCommand(command, modifiers);
+}
+
+// ------------------------------------------------------------------ commands
+
+bool CZubrikWindow::HandleCommand(int32_t command)
+{
+    switch (command) {
+    case kMagnifyToFit:
+    case kContextMagnifyToFit: fView->MagnifyToFit(); return true;
+    case kMagnifyToFitLoop:
+    case kContextMagnifyToFitLoop: fView->MagnifyToFitLoop(); return true;
+    case kJumpToCursor:
+    case kContextJumpToCursor: fView->JumpToCursor(); return true;
+    case kScrollDuringPlayback: ToggleScrollDuringPlayback(); return true;
+    case kNormalize:
+    case kConvertToMono:
+    case kConvertSampleFormat:
+    case kCropLoop:
+    case kRemoveDC: ProcessCommand(command); return true;
+    default: return false;
+    }
+}
+
+void CZubrikWindow::ProcessCommand(int32_t command)
+{
+    CZubrikPreferences& preferences = fApplication.GetPreferences();
+    CSampleProcessor processor(*fDocument);
+    switch (command) {
+    case kNormalize: processor.Normalize(); break;
+    case kConvertToMono:
+        if (std::optional<int32_t> source = AskForMonoSource(this, preferences.GetConversionMode())) {
+            preferences.SetConversionMode(*source);
+            processor.ConvertToMono(static_cast<EMonoSource>(*source));
+        }
+        break;
+    case kConvertSampleFormat:
+        if (auto format = AskForSampleFormat(this, preferences.GetConversionSampleRate(),
+                                             preferences.GetConversionBitDepth())) {
+            preferences.SetConversionSampleRate(format->first);
+            preferences.SetConversionBitDepth(format->second);
+            processor.ConvertSampleFormat(format->first, format->second);
+        }
+        break;
+    case kCropLoop: processor.CropLoop(); break;
+    case kRemoveDC: processor.RemoveDC(); break;
+    default: break;
+    }
+    fDocument->Notify();
+}
+
+void CZubrikWindow::HandleSliceCommand(int32_t command, int32_t sliceIndex)
+{
+    const CSliceSequence& slices = fDocument->GetSliceSequence();
+    if (sliceIndex < 0 || sliceIndex >= slices.GetCount())
+        return;
+    const int32_t frame = slices.GetSlice(sliceIndex).GetPosition();
+    const bool selected = slices.GetSlice(sliceIndex).IsSelected();
+    switch (command) {
+    case kContextMagnifyToFitSlice: fView->MagnifyToFitSlice(sliceIndex); return;
+    case kContextSelectAll: RunCommand(kSelectAll); return;
+    case kContextMagnifyToFit:
+    case kContextMagnifyToFitLoop:
+    case kContextJumpToCursor:
+    case kContextInvertSelection: RunCommand(command); return;
+    default: break;
+    }
+    fApplication.RunWork([&] {
+        switch (command) {
+        case kContextSetLeftLocator: fDocument->SetLeftLocatorToSlice(frame); break;
+        case kContextSetRightLocator: fDocument->SetRightLocatorToSlice(frame); break;
+        case kContextSetLoop: fDocument->SetLoopAroundSlice(frame); break;
+        case kContextLocked: fDocument->LockSlices(frame); break;
+        case kContextMuted: fDocument->MuteSlices(frame); break;
+        case kContextDelete:
+            if (!selected)
+                fDocument->SelectSlice(frame, false);
+            fDocument->DeleteSelectedSlices();
+            break;
+        default: break;
+        }
+    });
+}
+
+void CZubrikWindow::ToggleScrollDuringPlayback()
+{
+    CZubrikPreferences& preferences = fApplication.GetPreferences();
+    preferences.SetScrollDuringPlayback(!preferences.GetScrollDuringPlayback());
+    fView->SetScrollDuringPlayback(preferences.GetScrollDuringPlayback());
+    fApplication.ScrollDuringPlaybackChanged();
+}
+
+void CZubrikWindow::SetSensitivity(int32_t sensitivity)
+{
+    fApplication.RunWork([&] { fDocument->SetSensitivity(std::clamp(sensitivity, 0, 99)); });
+}
+
+// ------------------------------------------------------------------ keys
+
+bool CZubrikWindow::HandleKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    CZubrikDocument& document = *fDocument;
+    CZubrikSequencer& sequencer = document.GetSequencer();
+    const bool keypad = (modifiers & Qt::KeypadModifier) != 0;
+    const bool ctrl = (modifiers & Qt::ControlModifier) != 0;
+    const bool hasSlices = sequencer.GetSegmentCount() > 0 || document.CountShownSlices() > 0;
+    auto run = [this](auto&& work) {
+        fApplication.RunWork(work);
+        return true;
+    };
+    if (keypad && (key == Qt::Key_Enter || key == Qt::Key_Return))
+        return run([&] { document.PlayLoop(); });
+    if (key == Qt::Key_Space && !ctrl)
+        return run([&] { sequencer.IsPlaying() ? document.Stop() : document.PlayLoop(); });
+    if ((key == Qt::Key_Up && !keypad) || (keypad && (key == Qt::Key_8 || key == Qt::Key_Up)))
+        return run([&] { document.PlayCurrentSlice(); });
+    if (keypad && (key == Qt::Key_7 || key == Qt::Key_Home))
+        return run([&] { document.PlayPreviousSlice(); });
+    if (keypad && (key == Qt::Key_9 || key == Qt::Key_PageUp))
+        return run([&] { document.PlayCurrentSliceAndAdvance(); });
+    if (keypad && (key == Qt::Key_0 || key == Qt::Key_Insert))
+        return run([&] { document.Stop(); });
+    if (ctrl && !keypad && key >= Qt::Key_1 && key <= Qt::Key_4)
+        return run([&] { document.SetTool(SViewAndEditAttributes::kArrowTool + (key - Qt::Key_1)); });
+    if (ctrl && (key == Qt::Key_Plus || key == Qt::Key_Equal)) {
+        fView->MagnifyIn();
+        return true;
+    }
+    if (ctrl && key == Qt::Key_Minus) {
+        fView->MagnifyOut();
+        return true;
+    }
+    if (ctrl)
+        return false;
+    if (key == Qt::Key_Backspace)
+        return run([&] { document.DeleteSelectedSlices(); });
+    if ((key == Qt::Key_Left && !keypad) || (keypad && (key == Qt::Key_4 || key == Qt::Key_Left)))
+        return run([&] { if (hasSlices) sequencer.CursorToPrevious(); });
+    if ((key == Qt::Key_Right && !keypad) || (keypad && (key == Qt::Key_6 || key == Qt::Key_Right)))
+        return run([&] { if (hasSlices) sequencer.CursorToNext(); });
+    if (keypad && (key == Qt::Key_1 || key == Qt::Key_End))
+        return run([&] { if (hasSlices) sequencer.CursorToLoopStart(); });
+    if (keypad && (key == Qt::Key_2 || key == Qt::Key_Down))
+        return run([&] { if (hasSlices) sequencer.CursorToLoopEnd(); });
+    if (keypad && (key == Qt::Key_3 || key == Qt::Key_5 || key == Qt::Key_PageDown || key == Qt::Key_Clear))
+        return true;
+    const int32_t sensitivity = document.GetSliceSequence().GetSensitivity();
+    if (!keypad && key >= Qt::Key_0 && key <= Qt::Key_9) {
+        SetSensitivity((key - Qt::Key_0) * 11);
+        return true;
+    }
+    if (key == Qt::Key_Plus) {
+        SetSensitivity(std::min(99, sensitivity + 1));
+        return true;
+    }
+    if (key == Qt::Key_Minus) {
+        SetSensitivity(std::max(0, sensitivity - 1));
+        return true;
+    }
+    if (key == Qt::Key_F) {
+        ToggleScrollDuringPlayback();
+        return true;
+    }
+    return false;
+}
+
+void CZubrikWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (HandleKey(event->key(), event->modifiers()))
+        event->accept();
+    else
+        QMainWindow::keyPressEvent(event);
+}
+
+// ------------------------------------------------------------------ state
+
+void CZubrikWindow::UpdateMenus()
+{
+    SMenuState state;
+    state.fTextFieldFocused = FocusedTextField() != nullptr;
+    state.fScrollDuringPlayback = fApplication.GetPreferences().GetScrollDuringPlayback();
+    state.fRecent = &fApplication.GetApplication().GetRecentlyUsedDocuments().GetEntries();
+    fMenus->Update(*fDocument, state);
+}
+
+void CZubrikWindow::UpdateTitle()
+{
+    setWindowTitle(QString::fromStdU16String(fDocument->GetName()) + QStringLiteral("[*] \u2014 ") +
+                   Text(NSStrings::kProductName));
+    setWindowModified(fDocument->NeedsSaving());
+}
+
+void CZubrikWindow::UpdateStatus()
+{
+    const CSliceSequence& slices = fDocument->GetSliceSequence();
+    const int32_t shown = fDocument->CountShownSlices();
+    fInfo->setText(QStringLiteral("%1 %2   \u00b7   %3 %4   \u00b7   %5")
+                       .arg(shown)
+                       .arg(Text(shown == 1 ? 910 : 911))
+                       .arg(Text(1126))
+                       .arg(slices.GetSensitivity())
+                       .arg(FormatText(fDocument->GetWaveSample())));
+}
+
+void CZubrikWindow::RefreshPlayCursor()
+{
+    const CZubrikSequencer& sequencer = fDocument->GetSequencer();
+    const bool playing = sequencer.IsPlaying();
+    if (!playing && !fWasPlaying)
+        return;
+    fWasPlaying = playing;
+    fView->SetPlayCursor(playing && sequencer.IsShownPositionValid() ? sequencer.GetShownPosition() : -1);
+}
+
+void CZubrikWindow::ParametersChanged(CZubrikDocument&) { UpdateStatus(); }
+
+void CZubrikWindow::SlicesChanged(CZubrikDocument&)
+{
+    UpdateStatus();
+    UpdateMenus();
+}
+
+void CZubrikWindow::WaveSampleChanged(CZubrikDocument&)
+{
+    fView->MagnifyToFit();
+    UpdateStatus();
+}
+
+void CZubrikWindow::ViewAndEditAttributesChanged(CZubrikDocument&) { UpdateMenus(); }
+
+void CZubrikWindow::UndoStateChanged(CZubrikDocument&) { UpdateMenus(); }
+
+void CZubrikWindow::TitleChanged(CZubrikDocument&) { UpdateTitle(); }
+
+void CZubrikWindow::PlaybackChanged(CZubrikDocument&) { RefreshPlayCursor(); }
+
+// ------------------------------------------------------------------ window events
+
+void CZubrikWindow::CloseForGood()
+{
+    fClosing = true;
+    close();
+    deleteLater();
+}
+
+void CZubrikWindow::closeEvent(QCloseEvent* event)
+{
+    if (fClosing) {
+        event->accept();
+        return;
+    }
+    // The application object asks to save and closes the window itself.
+    event->ignore();
+    fApplication.CloseRequested(*this);
+}
+
+void CZubrikWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        fApplication.WindowActivated(*this);
+    QMainWindow::changeEvent(event);
+}
+
+void CZubrikWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isMaximized())
+        fDocument->SetWindowSize(width(), height(), false);
+    else
+        fDocument->SetWindowSize(fDocument->GetWindowWidth(), fDocument->GetWindowHeight(), true);
+}
+
+void CZubrikWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CZubrikWindow::dropEvent(QDropEvent* event)
+{
+    std::vector<std::filesystem::path> files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.emplace_back(url.toLocalFile().toStdString());
+    if (files.empty())
+        return;
+    event->acceptProposedAction();
+    fApplication.OpenFiles(files);
+}
+
+} // namespace NSZubrik
