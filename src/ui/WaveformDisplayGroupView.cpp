@@ -1,272 +1,336 @@
-// A plain stand-in for the waveform group: the whole sound drawn from the
-// wave sample's min/max summary with the shown slices and the locators, the
-// visible range and its magnify steps, and the right-button request for the
-// slice context menu. The full views with their gestures replace it.
 #include "ui/WaveformDisplayGroupView.h"
 
-#include <QContextMenuEvent>
-#include <QMouseEvent>
-#include <QVBoxLayout>
-#include <cstdlib>
+#include <QEvent>
+#include <QGridLayout>
 #include <QPainter>
-#include <QPainterPath>
+#include <QScrollBar>
+#include <QToolButton>
 #include <algorithm>
-#include <vector>
 
 #include "audiodata/SliceSequence.h"
 #include "audiodata/WaveSample.h"
 #include "document/ZubrikDocument.h"
+#include "ui/views/LargeWaveformView.h"
+#include "ui/views/LocatorRulerView.h"
+#include "ui/views/OverviewView.h"
+#include "ui/views/SliceHandleView.h"
+#include "ui/views/VerticalRulerView.h"
+#include "ui/views/WaveformColours.h"
+#include "ui/views/WaveformImageRenderer.h"
 
 namespace NSZubrik {
 
 namespace {
 
-constexpr int kHandleStripHeight = 18;
-constexpr int kMargin = 8;
+constexpr int32_t kMaximumVerticalZoom = 64;
 
-// The one child that draws and holds the stand-in's state.
-class CStandInCanvas : public QWidget, public IDocumentListener {
-public:
-    CStandInCanvas(CZubrikDocument& document, CWaveformDisplayGroupView& view)
-        : QWidget(&view), fDocument(document), fView(view)
-    {
-        setObjectName(QStringLiteral("waveformStandIn"));
-        fEnd = std::max(1, document.GetWaveSample().GetFrameCount());
-        document.AddListener(*this);
-        setMouseTracking(true);
-    }
-    ~CStandInCanvas() override { fDocument.RemoveListener(*this); }
-
-    void ParametersChanged(CZubrikDocument&) override { update(); }
-    void SlicesChanged(CZubrikDocument&) override { update(); }
-    void WaveSampleChanged(CZubrikDocument&) override { update(); }
-    void ViewAndEditAttributesChanged(CZubrikDocument&) override {}
-    void UndoStateChanged(CZubrikDocument&) override {}
-    void TitleChanged(CZubrikDocument&) override {}
-    void PlaybackChanged(CZubrikDocument&) override {}
-
-    int32_t Pixels() const { return std::max(1, width() - 2 * kMargin); }
-    int32_t FramesPerPixel() const { return std::max<int32_t>(1, (fEnd - fStart) / Pixels()); }
-
-    CZubrikDocument& fDocument;
-    CWaveformDisplayGroupView& fView;
-    int32_t fStart = 0;
-    int32_t fEnd = 1;
-    int32_t fPlayCursor = -1;
-    bool fScroll = true;
-    bool fSummed = false;
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void mouseMoveEvent(QMouseEvent*) override
-    {
-        emit fView.HintChanged(QStringLiteral("[Shift-Click to add/remove slices from selection]"));
-    }
-};
-
-CStandInCanvas& Canvas(const CWaveformDisplayGroupView* view)
+QToolButton* MagnifierButton(const QString& text, const QString& tip, QWidget* parent)
 {
-    return *view->findChild<CStandInCanvas*>(QStringLiteral("waveformStandIn"), Qt::FindDirectChildrenOnly);
+    auto* button = new QToolButton(parent);
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(18, 18);
+    return button;
 }
 
 } // namespace
 
-CWaveformDisplayGroupView::CWaveformDisplayGroupView(CZubrikDocument& document, QWidget* parent) : QWidget(parent)
+CWaveformDisplayGroupView::CWaveformDisplayGroupView(CZubrikDocument& document, QWidget* parent)
+    : QWidget(parent), fDocument(document), fRenderer(std::make_unique<CWaveformImageRenderer>())
 {
-    auto* canvas = new CStandInCanvas(document, *this);
-    auto* layout = new QVBoxLayout(this);
+    fOverview = new COverviewView(*this, this);
+    fHandles = new CSliceHandleView(*this, this);
+    fWaveform = new CLargeWaveformView(*this, this);
+    fLocatorRuler = new CLocatorRulerView(*this, this);
+    fVerticalRuler = new CVerticalRulerView(*this, this);
+    fScrollBar = new QScrollBar(Qt::Horizontal, this);
+    fScrollBar->setFocusPolicy(Qt::NoFocus);
+    fOverview->setObjectName("overview");
+    fHandles->setObjectName("sliceHandles");
+    fWaveform->setObjectName("waveform");
+    fLocatorRuler->setObjectName("locatorRuler");
+    fVerticalRuler->setObjectName("verticalRuler");
+    fScrollBar->setObjectName("horizontalScrollBar");
+
+    // The vertical magnifier sits under the vertical ruler, beside the
+    // locator ruler and the scroll bar.
+    auto* magnifier = new QWidget(this);
+    auto* magnifierLayout = new QHBoxLayout(magnifier);
+    magnifierLayout->setContentsMargins(2, 0, 2, 0);
+    magnifierLayout->setSpacing(2);
+    QToolButton* lower = MagnifierButton(QStringLiteral("\u2212"), tr("Decrease vertical magnification"), magnifier);
+    QToolButton* raise = MagnifierButton(QStringLiteral("+"), tr("Increase vertical magnification"), magnifier);
+    magnifierLayout->addWidget(lower);
+    magnifierLayout->addWidget(raise);
+    connect(lower, &QToolButton::clicked, this, [this] { SetVerticalZoom(fVerticalZoom / 2); });
+    connect(raise, &QToolButton::clicked, this, [this] { SetVerticalZoom(fVerticalZoom * 2); });
+
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(canvas);
-    setMinimumSize(320, 160);
-    setFocusPolicy(Qt::StrongFocus);
+    layout->setSpacing(0);
+    layout->addWidget(fOverview, 0, 1);
+    layout->addWidget(fHandles, 1, 1);
+    layout->addWidget(fVerticalRuler, 2, 0);
+    layout->addWidget(fWaveform, 2, 1);
+    layout->addWidget(fLocatorRuler, 3, 1);
+    layout->addWidget(magnifier, 3, 0, 2, 1, Qt::AlignCenter);
+    layout->addWidget(fScrollBar, 4, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(2, 1);
+    layout->setColumnMinimumWidth(0, CVerticalRulerView::kWidth);
+    fOverview->setMinimumWidth(64);
+
+    connect(fScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (fUpdatingScrollBar)
+            return;
+        fFitting = false;
+        ApplyVisibleRange(value, int64_t(value) + (fEnd - fStart));
+    });
+
+    setMinimumSize(240, 200);
+    fDocument.AddListener(*this);
+    MagnifyToFit();
 }
 
-CWaveformDisplayGroupView::~CWaveformDisplayGroupView() = default;
+CWaveformDisplayGroupView::~CWaveformDisplayGroupView() { fDocument.RemoveListener(*this); }
 
-int32_t CWaveformDisplayGroupView::GetFramesPerPixel() const { return Canvas(this).FramesPerPixel(); }
+// ------------------------------------------------------------------ visible range
 
-int32_t CWaveformDisplayGroupView::GetVisibleStart() const { return Canvas(this).fStart; }
+int32_t CWaveformDisplayGroupView::GetVisibleStart() const { return fStart; }
+int32_t CWaveformDisplayGroupView::GetVisibleEnd() const { return fEnd; }
+int32_t CWaveformDisplayGroupView::GetFramesPerPixel() const { return fFramesPerPixel; }
 
-int32_t CWaveformDisplayGroupView::GetVisibleEnd() const
+int32_t CWaveformDisplayGroupView::GetDimensionWidth() const
 {
-    const CStandInCanvas& canvas = Canvas(this);
-    return std::min(canvas.fDocument.GetWaveSample().GetFrameCount(),
-                    canvas.fStart + canvas.FramesPerPixel() * canvas.Pixels());
+    // Before the first layout the waveform has no width of its own yet; the
+    // group's width less the ruler column stands in.
+    const int32_t pixels = fWaveform->width() > 0 && fWaveform->isVisible() ? fWaveform->width()
+                                                                            : width() - CVerticalRulerView::kWidth;
+    return std::max(1, pixels);
 }
 
 void CWaveformDisplayGroupView::SetVisibleRange(int32_t start, int32_t end)
 {
-    CStandInCanvas& canvas = Canvas(this);
-    const int32_t frames = std::max(1, canvas.fDocument.GetWaveSample().GetFrameCount());
-    canvas.fStart = std::clamp(start, 0, frames - 1);
-    canvas.fEnd = std::clamp(end, canvas.fStart + 1, frames);
-    canvas.update();
+    fFitting = false;
+    ApplyVisibleRange(start, end);
+}
+
+void CWaveformDisplayGroupView::ApplyVisibleRange(int64_t start, int64_t end)
+{
+    const int64_t frameCount = std::max(1, fDocument.GetWaveSample().GetFrameCount());
+    if (end < start)
+        std::swap(start, end);
+    int64_t span = std::clamp<int64_t>(end - start, 1, frameCount);
+    start = std::clamp<int64_t>(start, 0, frameCount - span);
+    const int64_t pixels = GetDimensionWidth();
+    const int64_t perPixel = std::max<int64_t>(1, span / pixels);
+    start -= start % perPixel;
+    span = pixels * perPixel;
+    const bool changed = start != fStart || perPixel != fFramesPerPixel || start + span != fEnd;
+    fStart = int32_t(start);
+    fFramesPerPixel = int32_t(perPixel);
+    fEnd = int32_t(std::min<int64_t>(start + span, INT32_MAX));
+    if (changed) {
+        UpdateScrollBar();
+        UpdateAllViews();
+    }
 }
 
 void CWaveformDisplayGroupView::MagnifyIn()
 {
-    const int32_t quarter = (GetVisibleEnd() - GetVisibleStart()) / 4;
-    SetVisibleRange(GetVisibleStart() + quarter, GetVisibleEnd() - quarter);
+    const int64_t quarter = (int64_t(fEnd) - fStart) / 4;
+    SetVisibleRange(int32_t(fStart + quarter), int32_t(fEnd - quarter));
 }
 
 void CWaveformDisplayGroupView::MagnifyOut()
 {
-    const int32_t half = (GetVisibleEnd() - GetVisibleStart()) / 2;
-    SetVisibleRange(GetVisibleStart() - half, GetVisibleEnd() + half);
+    const int32_t half = (fEnd - fStart) / 2;
+    SetVisibleRange(fStart - half, fEnd + half);
 }
 
-void CWaveformDisplayGroupView::MagnifyToFit() { SetVisibleRange(0, Canvas(this).fDocument.GetWaveSample().GetFrameCount()); }
+void CWaveformDisplayGroupView::MagnifyToFit()
+{
+    ApplyVisibleRange(0, fDocument.GetWaveSample().GetFrameCount());
+    fFitting = true;
+}
 
 void CWaveformDisplayGroupView::MagnifyToFitLoop()
 {
-    const CZubrikDocument& document = Canvas(this).fDocument;
-    SetVisibleRange(document.GetLeftLocator(), document.GetRightLocator());
+    SetVisibleRange(fDocument.GetLeftLocator(), fDocument.GetRightLocator());
 }
 
 void CWaveformDisplayGroupView::MagnifyToFitSlice(int32_t sliceIndex)
 {
-    const CZubrikDocument& document = Canvas(this).fDocument;
-    const CSliceSequence& slices = document.GetSliceSequence();
+    const CSliceSequence& slices = fDocument.GetSliceSequence();
     if (sliceIndex < 0 || sliceIndex >= slices.GetCount())
         return;
-    int32_t end = document.GetWaveSample().GetFrameCount();
+    const int32_t start = slices.GetSlice(sliceIndex).GetPosition();
+    int32_t end = fDocument.GetWaveSample().GetFrameCount();
     for (int32_t i = sliceIndex + 1; i < slices.GetCount(); ++i)
         if (slices.IsShown(slices.GetSlice(i))) {
             end = slices.GetSlice(i).GetPosition();
             break;
         }
-    SetVisibleRange(slices.GetSlice(sliceIndex).GetPosition(), end);
+    SetVisibleRange(start, end);
 }
 
 void CWaveformDisplayGroupView::JumpToCursor()
 {
-    const int32_t cursor = Canvas(this).fDocument.GetSequencer().GetCursor();
-    const int32_t width = GetVisibleEnd() - GetVisibleStart();
-    if (cursor < GetVisibleStart() || cursor >= GetVisibleEnd())
-        SetVisibleRange(cursor - width / 2, cursor - width / 2 + width);
+    const int32_t cursor = fPlayCursor >= 0 ? fPlayCursor : fDocument.GetSequencer().GetCursor();
+    if (cursor < 0 || (cursor >= fStart && cursor < fEnd))
+        return;
+    const int32_t span = fEnd - fStart;
+    SetVisibleRange(cursor - span / 2, cursor - span / 2 + span);
 }
+
+void CWaveformDisplayGroupView::ScrollByPixels(int32_t pixels)
+{
+    const int32_t shift = pixels * fFramesPerPixel;
+    SetVisibleRange(fStart + shift, fEnd + shift);
+}
+
+void CWaveformDisplayGroupView::UpdateScrollBar()
+{
+    fUpdatingScrollBar = true;
+    const int32_t span = fEnd - fStart;
+    const int32_t frameCount = fDocument.GetWaveSample().GetFrameCount();
+    fScrollBar->setRange(0, std::max(0, frameCount - span));
+    fScrollBar->setPageStep(std::max(1, span));
+    fScrollBar->setSingleStep(std::max(1, span / 16));
+    fScrollBar->setValue(fStart);
+    fUpdatingScrollBar = false;
+}
+
+void CWaveformDisplayGroupView::UpdateAllViews()
+{
+    fOverview->update();
+    fHandles->update();
+    fWaveform->update();
+    fLocatorRuler->update();
+    fVerticalRuler->update();
+}
+
+void CWaveformDisplayGroupView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The layout has given the views their new widths; keep the sound fitted
+    // or keep the range's start and width as far as the new width allows.
+    if (fFitting)
+        MagnifyToFit();
+    else
+        ApplyVisibleRange(fStart, fEnd);
+}
+
+void CWaveformDisplayGroupView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange) {
+        for (QWidget* view : std::initializer_list<QWidget*>{fOverview, fHandles, fWaveform, fLocatorRuler,
+                                                             fVerticalRuler})
+            view->setPalette(palette());
+    }
+    QWidget::changeEvent(event);
+}
+
+void CWaveformDisplayGroupView::paintEvent(QPaintEvent*)
+{
+    // The corners beside the overview and the scroll bar, in the rulers'
+    // colour.
+    QPainter painter(this);
+    painter.fillRect(rect(), SWaveformColours::From(palette()).fPanel);
+}
+
+// ------------------------------------------------------------------ playback and display options
 
 void CWaveformDisplayGroupView::SetPlayCursor(int32_t frame)
 {
-    CStandInCanvas& canvas = Canvas(this);
-    if (canvas.fPlayCursor == frame)
+    if (frame == fPlayCursor)
         return;
-    canvas.fPlayCursor = frame;
-    canvas.update();
+    fPlayCursor = frame;
+    if (fScrollDuringPlayback && frame >= 0 && (frame < fStart || frame >= fEnd)) {
+        // Page so that the cursor starts at the left edge again.
+        const int32_t span = fEnd - fStart;
+        SetVisibleRange(frame, frame + span);
+    }
+    fOverview->update();
+    fWaveform->update();
 }
 
-void CWaveformDisplayGroupView::SetScrollDuringPlayback(bool on) { Canvas(this).fScroll = on; }
+void CWaveformDisplayGroupView::SetScrollDuringPlayback(bool on) { fScrollDuringPlayback = on; }
 
 void CWaveformDisplayGroupView::SetShowChannelsSummed(bool summed)
 {
-    Canvas(this).fSummed = summed;
-    Canvas(this).update();
+    if (summed == fSummed)
+        return;
+    fSummed = summed;
+    UpdateAllViews();
 }
 
-namespace {
-
-void CStandInCanvas::paintEvent(QPaintEvent*)
+void CWaveformDisplayGroupView::SetVerticalZoom(int32_t zoom)
 {
-    const CZubrikDocument& document = fDocument;
-    const CABCWaveSample& wave = document.GetWaveSample();
-    const CSliceSequence& slices = document.GetSliceSequence();
-    if (!wave.IsPreviewValid())
-        const_cast<CABCWaveSample&>(wave).BuildPreview();
-    QPainter painter(this);
-    const QPalette& colors = palette();
-    const bool dark = colors.color(QPalette::Window).lightness() < 128;
-    painter.fillRect(rect(), colors.color(QPalette::Window));
-    const QRect strip(kMargin, kMargin, width() - 2 * kMargin, kHandleStripHeight);
-    const QRect area(kMargin, strip.bottom() + 1, width() - 2 * kMargin, height() - strip.bottom() - 1 - kMargin);
-    painter.fillRect(area, dark ? QColor(0x1e, 0x20, 0x24) : QColor(0xfb, 0xfb, 0xfc));
-    painter.fillRect(strip, dark ? QColor(0x2a, 0x2d, 0x33) : QColor(0xec, 0xee, 0xf2));
-
-    const int32_t start = fStart;
-    const int32_t fpp = FramesPerPixel();
-    auto xOf = [&](int32_t frame) { return area.left() + (frame - start) / fpp; };
-
-    const int loopLeft = std::max(area.left(), xOf(document.GetLeftLocator()));
-    const int loopRight = std::min(area.right(), xOf(document.GetRightLocator()));
-    if (loopRight > loopLeft)
-        painter.fillRect(QRect(loopLeft, area.top(), loopRight - loopLeft, area.height()),
-                         dark ? QColor(0x26, 0x2b, 0x36) : QColor(0xf0, 0xf4, 0xff));
-
-    const CWaveSamplePreview* preview = wave.GetPreview();
-    const int channels = wave.IsStereo() && !fSummed ? 2 : 1;
-    const QColor waveColor = dark ? QColor(0x7d, 0x9c, 0xf5) : QColor(0x3b, 0x62, 0xd6);
-    for (int channel = 0; channel < channels; ++channel) {
-        const int laneHeight = area.height() / channels;
-        const int middle = area.top() + laneHeight * channel + laneHeight / 2;
-        const double scale = (laneHeight / 2 - 2) / 32768.0;
-        painter.setPen(dark ? QColor(0x3a, 0x3e, 0x46) : QColor(0xdd, 0xe1, 0xe8));
-        painter.drawLine(area.left(), middle, area.right(), middle);
-        if (preview == nullptr || preview->GetBlockCount() == 0)
-            continue;
-        const CWaveSamplePreview::SMinMax* pairs = preview->GetPairs(channel + 1);
-        painter.setPen(waveColor);
-        for (int x = 0; x < area.width(); ++x) {
-            const int64_t first = (int64_t(start) + int64_t(x) * fpp) / CWaveSamplePreview::kBlockFrames;
-            if (first >= preview->GetBlockCount())
-                break;
-            const int64_t last = std::min<int64_t>(
-                preview->GetBlockCount() - 1,
-                (int64_t(start) + int64_t(x + 1) * fpp - 1) / CWaveSamplePreview::kBlockFrames);
-            int lo = 32767;
-            int hi = -32768;
-            for (int64_t b = first; b <= last; ++b) {
-                lo = std::min<int>(lo, pairs[b].fMin);
-                hi = std::max<int>(hi, pairs[b].fMax);
-            }
-            painter.drawLine(area.left() + x, middle - int(hi * scale), area.left() + x, middle - int(lo * scale));
-        }
-    }
-
-    for (int32_t i = 0; i < slices.GetCount(); ++i) {
-        const CSlice& slice = slices.GetSlice(i);
-        if (!slices.IsShown(slice))
-            continue;
-        const int x = xOf(slice.GetPosition());
-        if (x < area.left() || x > area.right())
-            continue;
-        QColor color = slice.IsMuted()    ? QColor(0x8a, 0x8f, 0x98)
-                       : slice.IsLocked() ? QColor(0xe0, 0x7b, 0x20)
-                                          : QColor(0x2f, 0xa8, 0x6a);
-        if (slice.IsSelected())
-            color = colors.color(QPalette::Highlight);
-        painter.setPen(QPen(color, 1));
-        painter.drawLine(x, area.top(), x, area.bottom());
-        QPainterPath handle;
-        handle.moveTo(x, strip.bottom());
-        handle.lineTo(x - 5, strip.top() + 4);
-        handle.lineTo(x + 5, strip.top() + 4);
-        handle.closeSubpath();
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.fillPath(handle, color);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-    }
-    if (fPlayCursor >= 0) {
-        painter.setPen(QPen(QColor(0xd0, 0x30, 0x30), 1));
-        painter.drawLine(xOf(fPlayCursor), area.top(), xOf(fPlayCursor), area.bottom());
-    }
+    zoom = std::clamp(zoom, 1, kMaximumVerticalZoom);
+    if (zoom == fVerticalZoom)
+        return;
+    fVerticalZoom = zoom;
+    fWaveform->update();
+    fVerticalRuler->update();
 }
 
-void CStandInCanvas::contextMenuEvent(QContextMenuEvent* event)
+void CWaveformDisplayGroupView::SetDragBand(int32_t from, int32_t to)
 {
-    const CSliceSequence& slices = fDocument.GetSliceSequence();
-    const int32_t fpp = FramesPerPixel();
-    const int32_t frame = fStart + (event->pos().x() - kMargin) * fpp;
-    int32_t nearest = -1;
-    int32_t distance = 6 * fpp;
-    for (int32_t i = 0; i < slices.GetCount(); ++i)
-        if (slices.IsShown(slices.GetSlice(i)) && std::abs(slices.GetSlice(i).GetPosition() - frame) <= distance) {
-            nearest = i;
-            distance = std::abs(slices.GetSlice(i).GetPosition() - frame);
-        }
-    if (nearest >= 0)
-        emit fView.SliceContextMenuRequested(nearest, event->globalPos());
+    fBandFrom = from;
+    fBandTo = to;
+    fHandles->update();
+    fWaveform->update();
 }
 
-} // namespace
+void CWaveformDisplayGroupView::ShowHint(const QString& text)
+{
+    if (text == fHint)
+        return;
+    fHint = text;
+    emit HintChanged(text);
+}
+
+void CWaveformDisplayGroupView::RequestSliceContextMenu(int32_t sliceIndex, const QPoint& globalPosition)
+{
+    emit SliceContextMenuRequested(sliceIndex, globalPosition);
+}
+
+// ------------------------------------------------------------------ document listener
+
+void CWaveformDisplayGroupView::ParametersChanged(CZubrikDocument&)
+{
+    // Locators, loop length and time signature: the loop shade, the grid and
+    // the locator handles.
+    fOverview->update();
+    fWaveform->update();
+    fLocatorRuler->update();
+}
+
+void CWaveformDisplayGroupView::SlicesChanged(CZubrikDocument&)
+{
+    fHandles->update();
+    fWaveform->update();
+}
+
+void CWaveformDisplayGroupView::WaveSampleChanged(CZubrikDocument&)
+{
+    fRenderer->Invalidate();
+    fWaveform->InvalidateCache();
+    fOverview->InvalidateCache();
+    if (fFitting)
+        MagnifyToFit();
+    else
+        ApplyVisibleRange(fStart, fEnd);
+    UpdateAllViews();
+}
+
+void CWaveformDisplayGroupView::ViewAndEditAttributesChanged(CZubrikDocument&)
+{
+    fHandles->UpdateToolCursor();
+    fWaveform->update();
+}
 
 } // namespace NSZubrik

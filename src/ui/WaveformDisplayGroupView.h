@@ -10,12 +10,23 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
+
+#include "document/DocumentTypes.h"
+
+class QScrollBar;
 
 namespace NSZubrik {
 
 class CZubrikDocument;
+class CWaveformImageRenderer;
+class COverviewView;
+class CSliceHandleView;
+class CLargeWaveformView;
+class CLocatorRulerView;
+class CVerticalRulerView;
 
-class CWaveformDisplayGroupView : public QWidget {
+class CWaveformDisplayGroupView : public QWidget, private IDocumentListener {
     Q_OBJECT
 public:
     explicit CWaveformDisplayGroupView(CZubrikDocument& document, QWidget* parent = nullptr);
@@ -43,12 +54,78 @@ public:
     // Draw the sum of both channels instead of each channel on its own.
     void SetShowChannelsSummed(bool summed);
 
+    // ---- For the views of the group ----
+    CZubrikDocument& GetDocument() const { return fDocument; }
+    CWaveformImageRenderer& GetRenderer() const { return *fRenderer; }
+    int32_t GetPlayCursor() const { return fPlayCursor; }
+    bool IsShowingChannelsSummed() const { return fSummed; }
+    // Amplitude magnification of the large waveform: 1, 2, 4 ... 64.
+    int32_t GetVerticalZoom() const { return fVerticalZoom; }
+    void SetVerticalZoom(int32_t zoom);
+    // A band of frames being dragged out (range selection or zoom), drawn
+    // over the waveform; from == to when none.
+    void SetDragBand(int32_t from, int32_t to);
+    int32_t GetDragBandFrom() const { return fBandFrom; }
+    int32_t GetDragBandTo() const { return fBandTo; }
+    // Shows a gesture hint; an empty text clears it.
+    void ShowHint(const QString& text);
+    void RequestSliceContextMenu(int32_t sliceIndex, const QPoint& globalPosition);
+    // Scrolls by a number of the large waveform's pixels.
+    void ScrollByPixels(int32_t pixels);
+    // Width of the views that map frames to pixels.
+    int32_t GetDimensionWidth() const;
+    CLargeWaveformView& GetWaveformView() const { return *fWaveform; }
+    CSliceHandleView& GetSliceHandleView() const { return *fHandles; }
+    CLocatorRulerView& GetLocatorRulerView() const { return *fLocatorRuler; }
+    COverviewView& GetOverviewView() const { return *fOverview; }
+
 signals:
     // The hint for the status bar about what a gesture here does.
     void HintChanged(const QString& text);
     // A right-button press on a slice handle: the window opens the slice
     // context menu for that slice.
     void SliceContextMenuRequested(int32_t sliceIndex, const QPoint& globalPosition);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void ParametersChanged(CZubrikDocument& document) override;
+    void SlicesChanged(CZubrikDocument& document) override;
+    void WaveSampleChanged(CZubrikDocument& document) override;
+    void ViewAndEditAttributesChanged(CZubrikDocument& document) override;
+    void UndoStateChanged(CZubrikDocument&) override {}
+    void TitleChanged(CZubrikDocument&) override {}
+    void PlaybackChanged(CZubrikDocument&) override {}
+
+    // Snaps the visible range to whole frames per pixel of the waveform.
+    void ApplyVisibleRange(int64_t start, int64_t end);
+    void UpdateScrollBar();
+    void UpdateAllViews();
+
+    CZubrikDocument& fDocument;
+    std::unique_ptr<CWaveformImageRenderer> fRenderer;
+    COverviewView* fOverview = nullptr;
+    CSliceHandleView* fHandles = nullptr;
+    CLargeWaveformView* fWaveform = nullptr;
+    CLocatorRulerView* fLocatorRuler = nullptr;
+    CVerticalRulerView* fVerticalRuler = nullptr;
+    QScrollBar* fScrollBar = nullptr;
+    int32_t fStart = 0;
+    int32_t fEnd = 1;
+    int32_t fFramesPerPixel = 1;
+    // The range fits the whole sound until the user changes it.
+    bool fFitting = true;
+    int32_t fPlayCursor = -1;
+    bool fScrollDuringPlayback = true;
+    bool fSummed = false;
+    int32_t fVerticalZoom = 1;
+    int32_t fBandFrom = 0;
+    int32_t fBandTo = 0;
+    QString fHint;
+    bool fUpdatingScrollBar = false;
 };
 
 }  // namespace NSZubrik
