@@ -10,6 +10,7 @@
 #include "UiTestSupport.h"
 #include "document/ZubrikDocument.h"
 #include "ui/toolbars/EffectToolBars.h"
+#include "ui/toolbars/Knob.h"
 #include "ui/toolbars/SecondToolBar.h"
 #include "ui/toolbars/TopToolBar.h"
 
@@ -69,6 +70,8 @@ TEST_F(CUiTest, ToolBarsFitTheWindowWidthWithNoTextClipped)
         bars.resize(CZubrikWindow::kDefaultWidth, bars.sizeHint().height());
         bars.show();
         QApplication::processEvents();
+        for (CKnob* knob : bars.findChildren<CKnob*>())
+            EXPECT_EQ(knob->size(), knob->sizeHint());
         for (QWidget* child : bars.findChildren<QWidget*>()) {
             if (qobject_cast<QLabel*>(child) == nullptr && qobject_cast<QAbstractButton*>(child) == nullptr)
                 continue;

@@ -16,6 +16,7 @@
 #include "audiodata/SliceSequence.h"
 #include "document/ZubrikDocument.h"
 #include "ui/toolbars/EffectToolBars.h"
+#include "ui/toolbars/GainChangeMeter.h"
 #include "ui/toolbars/Knob.h"
 #include "ui/toolbars/SecondToolBar.h"
 #include "ui/toolbars/TopToolBar.h"
@@ -177,6 +178,22 @@ TEST_F(CUiTest, KnobDragIsOneUndoStepAndCtrlClickResets)
     QApplication::sendEvent(&stretch, &wheel);
     EXPECT_EQ(stretch.GetValue(), 42);
     EXPECT_EQ(envelope->GetKnobs()[2]->GetValueText().text(), "42 %");
+}
+
+TEST_F(CUiTest, GainChangeMeterShowsCutAndBoostAndFallsBack)
+{
+    CZubrikDocument& document = Open(DemoLoop()).GetDocument();
+    auto shaper = std::make_unique<CCompressorToolBar>(document);
+    CGainChangeMeter& meter = shaper->GetMeter();
+    meter.ShowFactors(0.5f, 2.0f);
+    EXPECT_NEAR(meter.GetShownCut(), -6.02, 0.01);
+    EXPECT_NEAR(meter.GetShownBoost(), 6.02, 0.01);
+    // Nothing new from a silent shaper: the readings fall back.
+    shaper->ReadMeter();
+    EXPECT_NEAR(meter.GetShownCut(), -6.02 * CGainChangeMeter::kFallBack, 0.01);
+    meter.ShowFactors(0.0f, 1000.0f);
+    EXPECT_EQ(meter.GetShownCut(), -CGainChangeMeter::kRangeDecibels);
+    EXPECT_EQ(meter.GetShownBoost(), CGainChangeMeter::kRangeDecibels);
 }
 
 TEST_F(CUiTest, TopToolBarReachesItsCommandsAndFollowsUndo)

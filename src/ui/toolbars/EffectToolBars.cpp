@@ -3,12 +3,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 #include <string>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
 #include "document/ZubrikDocument.h"
+#include "engine/Sampler.h"
+#include "ui/toolbars/GainChangeMeter.h"
 #include "ui/toolbars/ToolBarTexts.h"
 
 namespace NSZubrik {
@@ -72,7 +75,10 @@ CABCEffectToolBar::CABCEffectToolBar(CZubrikDocument& document, int32_t titleEnt
     title->setMinimumWidth(title->fontMetrics().horizontalAdvance(ToolBarText(NSStrings::kTopToolBarTexts + 5)) + 16);
     fLayout->addWidget(title);
 
-    fOnOffButton->setText(QStringLiteral("On"));
+    // The text says the state as well, for palettes whose pressed look is
+    // faint; wide enough for either word.
+    fOnOffButton->setText(QStringLiteral("Off"));
+    fOnOffButton->setMinimumWidth(fOnOffButton->sizeHint().width());
     fOnOffButton->setCheckable(true);
     DescribeControl(*fOnOffButton, kOnOffEntry, kOnOffInfo);
     connect(fOnOffButton, &QToolButton::clicked, this, [this] {
@@ -110,6 +116,12 @@ CKnobControl& CABCEffectToolBar::AddKnob(int32_t entry, int32_t infoEntry, const
     return *knob;
 }
 
+void CABCEffectToolBar::AddControl(QWidget& control)
+{
+    fLayout->addSpacing(8);
+    fLayout->addWidget(&control);
+}
+
 void CABCEffectToolBar::Finish()
 {
     fLayout->addStretch(1);
@@ -121,6 +133,7 @@ void CABCEffectToolBar::ParametersChanged(CZubrikDocument&) { Refresh(); }
 void CABCEffectToolBar::Refresh()
 {
     fOnOffButton->setChecked(IsEffectOn());
+    fOnOffButton->setText(IsEffectOn() ? QStringLiteral("On") : QStringLiteral("Off"));
     const std::vector<int32_t> settings = GetSettings();
     for (size_t i = 0; i < fKnobs.size() && i < settings.size(); ++i)
         fKnobs[i]->SetValue(settings[i]);
@@ -165,7 +178,24 @@ CCompressorToolBar::CCompressorToolBar(CZubrikDocument& document, QWidget* paren
     AddKnob(kShaperKnobs + 1, kShaperInfo + 1, {0, 127, 39}, Ratio, &CZubrikDocument::SetTransientShaperRatio);
     AddKnob(kShaperKnobs + 2, kShaperInfo + 2, {0, 1023, 193}, Time, &CZubrikDocument::SetTransientShaperAttack);
     AddKnob(kShaperKnobs + 3, kShaperInfo + 3, {0, 1023, 350}, Time, &CZubrikDocument::SetTransientShaperRelease);
+    fMeter = new CGainChangeMeter(this);
+    fMeter->setToolTip(ToolBarText(kShaperInfo + 4));
+    fMeter->setStatusTip(ToolBarText(kShaperInfo + 4));
+    AddControl(*fMeter);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            ReadMeter();
+    });
+    timer->start(kMeterInterval);
     Finish();
+}
+
+void CCompressorToolBar::ReadMeter()
+{
+    CZubrikSampler& sampler = fDocument.GetSequencer().GetSampler();
+    const float minimum = sampler.TakeMinimumFactor();
+    fMeter->ShowFactors(minimum, sampler.TakeMaximumFactor());
 }
 
 void CCompressorToolBar::ToggleEffect() { fDocument.ToggleTransientShaper(); }

@@ -16,8 +16,11 @@
 class QHBoxLayout;
 class QMenu;
 class QToolButton;
+class QTimer;
 
 namespace NSZubrik {
+
+class CGainChangeMeter;
 
 class CABCEffectToolBar : public QWidget, public IDocumentListener {
     Q_OBJECT
@@ -44,6 +47,8 @@ protected:
     // A knob that calls setter on the document for each step.
     CKnobControl& AddKnob(int32_t entry, int32_t infoEntry, const SKnobRange& range, CKnobControl::TFormat format,
                           void (CZubrikDocument::*setter)(int32_t));
+    // A control after the knobs.
+    void AddControl(QWidget& control);
     // Called once the subclass has added its knobs.
     void Finish();
 
@@ -82,17 +87,27 @@ protected:
     std::vector<int32_t> GetSettings() const override;
 };
 
-// The Transient Shaper: Threshold, Ratio, Attack, Release.
+// The Transient Shaper: Threshold, Ratio, Attack, Release, and the meter
+// of the gain changes it makes, read every kMeterInterval ms while shown.
 class CCompressorToolBar : public CABCEffectToolBar {
     Q_OBJECT
 public:
+    static constexpr int kMeterInterval = 30;
+
     explicit CCompressorToolBar(CZubrikDocument& document, QWidget* parent = nullptr);
+
+    CGainChangeMeter& GetMeter() { return *fMeter; }
+    // Takes the shaper's extremes since the last reading into the meter.
+    void ReadMeter();
 
 protected:
     void ToggleEffect() override;
     void ApplyPreset(const CEffectPreset& preset) override;
     bool IsEffectOn() const override;
     std::vector<int32_t> GetSettings() const override;
+
+private:
+    CGainChangeMeter* fMeter;
 };
 
 // The Equalizer: low cut, low band, high band, high cut.

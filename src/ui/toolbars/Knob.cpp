@@ -29,6 +29,8 @@ CKnob::CKnob(const SKnobRange& range, TChange change, TGestureEnd gestureEnd, QW
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::SizeVerCursor);
+    // A crowded bar must never squeeze the dial away.
+    setFixedSize(sizeHint());
 }
 
 void CKnob::SetValue(int32_t value)

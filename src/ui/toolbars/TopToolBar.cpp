@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+#include <QEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -14,6 +15,7 @@
 #include "document/ZubrikDocument.h"
 #include "ui/ZubrikCommands.h"
 #include "ui/toolbars/ToolBarTexts.h"
+#include "ui/toolbars/TransportIcons.h"
 
 namespace NSZubrik {
 
@@ -73,22 +75,21 @@ CTopToolBar::CTopToolBar(CZubrikDocument& document, QWidget* parent)
     });
     const struct {
         QToolButton** fButton;
-        QStyle::StandardPixmap fIcon;
         void (CZubrikDocument::*fCommand)();
     } transport[] = {
-        {&fStopToolbarButton, QStyle::SP_MediaStop, &CZubrikDocument::Stop},
-        {&fPlayToolbarButton, QStyle::SP_MediaPlay, &CZubrikDocument::PlayLoop},
-        {&fPlayPreviousToolbarButton, QStyle::SP_MediaSkipBackward, &CZubrikDocument::PlayPreviousSlice},
-        {&fPlayCurrentSliceToolbarButton, QStyle::SP_MediaSeekForward, &CZubrikDocument::PlayCurrentSlice},
-        {&fPlayNextToolbarButton, QStyle::SP_MediaSkipForward, &CZubrikDocument::PlayCurrentSliceAndAdvance},
+        {&fStopToolbarButton, &CZubrikDocument::Stop},
+        {&fPlayToolbarButton, &CZubrikDocument::PlayLoop},
+        {&fPlayPreviousToolbarButton, &CZubrikDocument::PlayPreviousSlice},
+        {&fPlayCurrentSliceToolbarButton, &CZubrikDocument::PlayCurrentSlice},
+        {&fPlayNextToolbarButton, &CZubrikDocument::PlayCurrentSliceAndAdvance},
     };
     for (int i = 0; i < 5; ++i) {
         QToolButton* button = AddButton(kTexts + 8 + i, kInfo + 8 + i);
-        button->setIcon(look.standardIcon(transport[i].fIcon));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         connect(button, &QToolButton::clicked, this, [this, command = transport[i].fCommand] { (fDocument.*command)(); });
         *transport[i].fButton = button;
     }
+    DrawTransportIcons();
     fLayout->addSpacing(6);
     AddLoopLength();
     fLayout->addStretch(1);
@@ -178,6 +179,30 @@ void CTopToolBar::CommitBars()
     Refresh();
 }
 
+void CTopToolBar::DrawTransportIcons()
+{
+    const QColor colour = palette().color(QPalette::ButtonText);
+    const std::pair<QToolButton*, ETransportIcon> icons[] = {
+        {fStopToolbarButton, ETransportIcon::kStop},
+        {fPlayToolbarButton, ETransportIcon::kPlay},
+        {fPlayPreviousToolbarButton, ETransportIcon::kPrevious},
+        {fPlayCurrentSliceToolbarButton, ETransportIcon::kCurrent},
+        {fPlayNextToolbarButton, ETransportIcon::kNext},
+    };
+    for (const auto& [button, kind] : icons)
+        button->setIcon(TransportIcon(kind, colour));
+}
+
+void CTopToolBar::changeEvent(QEvent* event)
+{
+    // Not before the constructor has made the controls.
+    if (event->type() == QEvent::PaletteChange && fOriginalTempoText != nullptr) {
+        DrawTransportIcons();
+        Refresh();
+    }
+    QWidget::changeEvent(event);
+}
+
 void CTopToolBar::ParametersChanged(CZubrikDocument&) { Refresh(); }
 void CTopToolBar::WaveSampleChanged(CZubrikDocument&) { Refresh(); }
 void CTopToolBar::ViewAndEditAttributesChanged(CZubrikDocument&) { Refresh(); }
@@ -201,9 +226,10 @@ void CTopToolBar::Refresh()
         // A working effect shows in the highlight colour whether or not its
         // bar is shown; a colour, unlike bold type, keeps the bar's width.
         panel.fButton->setProperty("effectOn", panel.fOn);
-        QPalette colours = palette();
+        // Only the text colour is set; the rest follows the bar's palette.
+        QPalette colours;
         if (panel.fOn)
-            colours.setColor(QPalette::ButtonText, colours.color(QPalette::Highlight));
+            colours.setColor(QPalette::ButtonText, palette().color(QPalette::Highlight));
         panel.fButton->setPalette(colours);
     }
     if (!fBarsTextEdit->hasFocus())

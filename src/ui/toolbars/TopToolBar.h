@@ -30,30 +30,34 @@ public:
     void TitleChanged(CZubrikDocument&) override {}
     void PlaybackChanged(CZubrikDocument&) override {}
 
-    QToolButton* fOpenButton;
-    QToolButton* fSaveButton;
-    QToolButton* fFileExport;
-    QToolButton* fTransmitAsOneSampleToolbarButton;
-    QToolButton* fTransientShaperButton;
-    QToolButton* fCompressorButton;
-    QToolButton* fEqualizerButton;
-    QToolButton* fPreviewPlayButton;
-    QToolButton* fStopToolbarButton;
-    QToolButton* fPlayToolbarButton;
-    QToolButton* fPlayPreviousToolbarButton;
-    QToolButton* fPlayCurrentSliceToolbarButton;
-    QToolButton* fPlayNextToolbarButton;
-    QLineEdit* fBarsTextEdit;
-    QComboBox* fBeatsPopup;
-    QComboBox* fSignPopup;
-    QLabel* fOriginalTempoText;
+    QToolButton* fOpenButton = nullptr;
+    QToolButton* fSaveButton = nullptr;
+    QToolButton* fFileExport = nullptr;
+    QToolButton* fTransmitAsOneSampleToolbarButton = nullptr;
+    QToolButton* fTransientShaperButton = nullptr;
+    QToolButton* fCompressorButton = nullptr;
+    QToolButton* fEqualizerButton = nullptr;
+    QToolButton* fPreviewPlayButton = nullptr;
+    QToolButton* fStopToolbarButton = nullptr;
+    QToolButton* fPlayToolbarButton = nullptr;
+    QToolButton* fPlayPreviousToolbarButton = nullptr;
+    QToolButton* fPlayCurrentSliceToolbarButton = nullptr;
+    QToolButton* fPlayNextToolbarButton = nullptr;
+    QLineEdit* fBarsTextEdit = nullptr;
+    QComboBox* fBeatsPopup = nullptr;
+    QComboBox* fSignPopup = nullptr;
+    QLabel* fOriginalTempoText = nullptr;
 
 signals:
     // A command of the application (Open, Save, Export) for the window to
     // dispatch.
     void CommandRequested(int32_t command);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void DrawTransportIcons();
     QToolButton* AddButton(int32_t entry, int32_t infoEntry, bool checkable = false);
     QToolButton* AddPanelButton(int32_t entry, int32_t infoEntry, int32_t panel, void (CZubrikDocument::*toggle)());
     void AddLoopLength();
