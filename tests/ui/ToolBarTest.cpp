@@ -18,6 +18,7 @@
 #include "ui/toolbars/EffectToolBars.h"
 #include "ui/toolbars/GainChangeMeter.h"
 #include "ui/toolbars/Knob.h"
+#include "ui/toolbars/OutputPeakMeter.h"
 #include "ui/toolbars/SecondToolBar.h"
 #include "ui/toolbars/TopToolBar.h"
 
@@ -194,6 +195,24 @@ TEST_F(CUiTest, GainChangeMeterShowsCutAndBoostAndFallsBack)
     meter.ShowFactors(0.0f, 1000.0f);
     EXPECT_EQ(meter.GetShownCut(), -CGainChangeMeter::kRangeDecibels);
     EXPECT_EQ(meter.GetShownBoost(), CGainChangeMeter::kRangeDecibels);
+}
+
+TEST_F(CUiTest, OutputPeakMeterShowsTheSequencersPeaksAndHoldsTheClipLight)
+{
+    CZubrikDocument& document = Open(DemoLoop()).GetDocument();
+    auto bar = std::make_unique<CSecondToolBar>(document);
+    COutputPeakMeter& meter = *bar->fOutputPeakMeter;
+    document.GetSequencer().GetMeterData().Merge(0.5f, 1.0f, true);
+    meter.Read();
+    EXPECT_NEAR(meter.GetShownPeak(0), -6.02, 0.01);
+    EXPECT_NEAR(meter.GetShownPeak(1), 0.0, 0.01);
+    EXPECT_TRUE(meter.IsClipLightOn());
+    // Silence since: the peaks fall back, the light stays until clicked.
+    meter.Read();
+    EXPECT_NEAR(meter.GetShownPeak(0), -6.02 - COutputPeakMeter::kFallPerReading, 0.01);
+    EXPECT_TRUE(meter.IsClipLightOn());
+    QTest::mouseClick(&meter, Qt::LeftButton);
+    EXPECT_FALSE(meter.IsClipLightOn());
 }
 
 TEST_F(CUiTest, TopToolBarReachesItsCommandsAndFollowsUndo)

@@ -14,6 +14,7 @@
 #include "audiodata/SliceSequence.h"
 #include "document/ZubrikDocument.h"
 #include "ui/toolbars/Knob.h"
+#include "ui/toolbars/OutputPeakMeter.h"
 #include "ui/toolbars/ToolBarTexts.h"
 
 namespace NSZubrik {
@@ -41,6 +42,9 @@ CSecondToolBar::CSecondToolBar(CZubrikDocument& document, QWidget* parent)
     fLayout->addSpacing(10);
     AddPreviewTempo();
     fLayout->addStretch(1);
+    fOutputPeakMeter = new COutputPeakMeter(fDocument.GetSequencer().GetMeterData(), this);
+    fOutputPeakMeter->setToolTip(QStringLiteral("Output level"));
+    fLayout->addWidget(fOutputPeakMeter);
     Refresh();
     fDocument.AddListener(*this);
 }

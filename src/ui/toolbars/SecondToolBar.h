@@ -19,6 +19,7 @@ class QToolButton;
 namespace NSZubrik {
 
 class CKnobControl;
+class COutputPeakMeter;
 
 class CSecondToolBar : public QWidget, public IDocumentListener {
     Q_OBJECT
@@ -46,6 +47,8 @@ public:
     CKnobControl* fPitchKnob;
     CKnobControl* fProcessingGainKnob;
     QLineEdit* fPreviewTempoTextEdit;
+    // The audio output's peaks and clip light.
+    COutputPeakMeter* fOutputPeakMeter;
 
 private:
     void AddTools();
