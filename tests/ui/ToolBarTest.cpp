@@ -2,6 +2,8 @@
 // document command and follows undo and redo, the preset menus apply a
 // preset as one step, and a knob drag is one undo step.
 #include <QAction>
+#include <QApplication>
+#include <QWindow>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,6 +181,27 @@ TEST_F(CUiTest, KnobDragIsOneUndoStepAndCtrlClickResets)
     QApplication::sendEvent(&stretch, &wheel);
     EXPECT_EQ(stretch.GetValue(), 42);
     EXPECT_EQ(envelope->GetKnobs()[2]->GetValueText().text(), "42 %");
+}
+
+TEST_F(CUiTest, AFocusedKnobTakesTheKeysBeforeTheWindow)
+{
+    CZubrikWindow& window = Open(DemoLoop());
+    CZubrikDocument& document = window.GetDocument();
+    auto* envelope = new CTransientToolBar(document, &window);
+    window.show();
+    envelope->show();
+    CKnob& attack = envelope->GetKnobs()[0]->GetKnob();
+    attack.setFocus();
+    QApplication::processEvents();
+    const int32_t slices = document.GetSliceSequence().GetCount();
+    const int32_t before = attack.GetValue();
+    QTest::keyClick(attack.window()->windowHandle(), Qt::Key_Up);
+    QTest::keyClick(attack.window()->windowHandle(), Qt::Key_Delete);
+    EXPECT_EQ(attack.GetValue(), 21);
+    EXPECT_EQ(document.GetSliceSequence().GetCount(), slices);
+    QTest::keyClick(attack.window()->windowHandle(), Qt::Key_Up);
+    EXPECT_GT(attack.GetValue(), before);
+    delete envelope;
 }
 
 TEST_F(CUiTest, GainChangeMeterShowsCutAndBoostAndFallsBack)
