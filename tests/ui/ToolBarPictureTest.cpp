@@ -4,15 +4,15 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QLayout>
 #include <cstdlib>
 
 #include "UiTestSupport.h"
 #include "document/ZubrikDocument.h"
-#include "ui/toolbars/EffectToolBars.h"
+#include "ui/toolbars/DocumentToolBars.h"
 #include "ui/toolbars/Knob.h"
-#include "ui/toolbars/SecondToolBar.h"
 #include "ui/toolbars/TopToolBar.h"
+#include <QToolButton>
 
 namespace NSZubrikUiTest {
 
@@ -52,21 +52,15 @@ TEST_F(CUiTest, ToolBarsFitTheWindowWidthWithNoTextClipped)
                                ? qEnvironmentVariable("ZUBRIK_PICTURE_FOLDER")
                                : QString::fromStdString(fFolder.string());
     for (bool dark : {false, true}) {
-        QWidget bars;
+        CDocumentToolBars bars(document);
         if (dark)
             bars.setPalette(DarkPalette());
         bars.setAutoFillBackground(true);
-        auto* layout = new QVBoxLayout(&bars);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(0);
-        layout->addWidget(new CTopToolBar(document));
-        layout->addWidget(new CSecondToolBar(document));
-        layout->addWidget(new CTransientToolBar(document));
-        layout->addWidget(new CCompressorToolBar(document));
-        layout->addWidget(new CEqualizerToolBar(document));
+        QLayout* layout = bars.layout();
         for (int i = 0; i < layout->count(); ++i)
             EXPECT_LE(layout->itemAt(i)->widget()->sizeHint().width(), CZubrikWindow::kDefaultWidth)
                 << layout->itemAt(i)->widget()->metaObject()->className();
+        EXPECT_EQ(bars.findChildren<CKnob*>().size(), 18);
         bars.resize(CZubrikWindow::kDefaultWidth, bars.sizeHint().height());
         bars.show();
         QApplication::processEvents();
@@ -88,6 +82,35 @@ TEST_F(CUiTest, ToolBarsFitTheWindowWidthWithNoTextClipped)
             EXPECT_TRUE(image.save(name));
         }
     }
+}
+
+} // namespace NSZubrikUiTest
+
+namespace NSZubrikUiTest {
+
+TEST_F(CUiTest, EffectToolBarsShowAndHideWithTheirPanels)
+{
+    using namespace NSZubrik;
+    CZubrikDocument& document = Open(DemoLoop()).GetDocument();
+    CDocumentToolBars bars(document);
+    bars.resize(CZubrikWindow::kDefaultWidth, bars.sizeHint().height());
+    bars.show();
+    const int allShown = bars.sizeHint().height();
+    QWidget& equalizer = bars.GetEffectToolBar(SViewAndEditAttributes::kEqualizerPanel);
+    EXPECT_TRUE(equalizer.isVisible());
+    bars.GetTopToolBar().fEqualizerButton->click();
+    EXPECT_FALSE(equalizer.isVisible());
+    EXPECT_LT(bars.sizeHint().height(), allShown);
+    // Showing one panel alone hides the other two.
+    document.TogglePanel(SViewAndEditAttributes::kEqualizerPanel, true);
+    EXPECT_TRUE(equalizer.isVisible());
+    EXPECT_FALSE(bars.GetEffectToolBar(SViewAndEditAttributes::kEnvelopePanel).isVisible());
+    EXPECT_FALSE(bars.GetEffectToolBar(SViewAndEditAttributes::kTransientShaperPanel).isVisible());
+
+    std::vector<int32_t> commands;
+    QObject::connect(&bars, &CDocumentToolBars::CommandRequested, [&](int32_t command) { commands.push_back(command); });
+    bars.GetTopToolBar().fOpenButton->click();
+    EXPECT_EQ(commands.size(), 1u);
 }
 
 } // namespace NSZubrikUiTest
