@@ -171,8 +171,12 @@ CKnobControl::CKnobControl(int32_t titleEntry, int32_t toolTipEntry, int32_t inf
     fKnob = new CKnob(range, std::move(change), std::move(gestureEnd), this);
     fValueText = new QLabel(this);
     fValueText->setAlignment(Qt::AlignHCenter);
-    // Wide enough for the longest value, so that the bar does not jump.
-    fValueText->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-00.0 dB")));
+    // Wide enough for the longest value, so that the bar does not jump
+    // while the knob turns.
+    int widest = 0;
+    for (int32_t value : {range.fMinimum, range.fMaximum, range.fDefault, (range.fMinimum + range.fMaximum) / 2})
+        widest = std::max(widest, fontMetrics().horizontalAdvance(format(value)));
+    fValueText->setMinimumWidth(widest + 2);
     layout->addWidget(title);
     layout->addWidget(fKnob, 0, Qt::AlignHCenter);
     layout->addWidget(fValueText);
