@@ -130,6 +130,9 @@ public:
     void Redo();
     // -1 once the saved state can no longer be reached.
     int32_t GetSavedPosition() const { return fSavedPosition; }
+    // Ends a gesture (a knob drag): the next edit starts a new undo step
+    // even when it is the same command as the last.
+    void EndEditGesture() { fHistory.ForgetMergeKey(); }
 
     // ---- Parameter commands ----
     void ToggleExportAsOneSample();

@@ -1,0 +1,68 @@
+#include "ui/toolbars/TransportIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace NSZubrik {
+
+namespace {
+
+constexpr int kSide = 16;
+
+QPainterPath Triangle(qreal left, qreal right, bool pointsRight)
+{
+    QPainterPath path;
+    const qreal tip = pointsRight ? right : left;
+    const qreal base = pointsRight ? left : right;
+    path.moveTo(base, 3);
+    path.lineTo(tip, 8);
+    path.lineTo(base, 13);
+    path.closeSubpath();
+    return path;
+}
+
+// The symbol on a 16-unit square.
+void Draw(QPainter& painter, ETransportIcon kind)
+{
+    switch (kind) {
+    case ETransportIcon::kStop: painter.drawRect(QRectF(4, 4, 8, 8)); break;
+    case ETransportIcon::kPlay: painter.drawPath(Triangle(4, 13, true)); break;
+    case ETransportIcon::kPrevious:
+        painter.drawRect(QRectF(3, 3, 2, 10));
+        painter.drawPath(Triangle(6, 13, false));
+        break;
+    case ETransportIcon::kCurrent:
+        // One slice: a short play symbol between two slice lines.
+        painter.drawRect(QRectF(2, 3, 1.5, 10));
+        painter.drawPath(Triangle(5.5, 11.5, true));
+        painter.drawRect(QRectF(12.5, 3, 1.5, 10));
+        break;
+    case ETransportIcon::kNext:
+        painter.drawPath(Triangle(3, 10, true));
+        painter.drawRect(QRectF(11, 3, 2, 10));
+        break;
+    }
+}
+
+} // namespace
+
+QIcon TransportIcon(ETransportIcon kind, const QColor& colour)
+{
+    QIcon icon;
+    for (int ratio : {1, 2}) {
+        QPixmap pixmap(kSide * ratio, kSide * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        Draw(painter, kind);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace NSZubrik
