@@ -1,5 +1,6 @@
 #include "ui/ZubrikWindow.h"
 
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/ResourceIds.h"
@@ -21,7 +23,8 @@
 #include "audiodata/WaveSample.h"
 #include "document/SampleProcessing.h"
 #include "document/ZubrikDocument.h"
-#include "ui/DocumentToolBar.h"
+#include "ui/toolbars/DocumentToolBars.h"
+#include "ui/toolbars/Knob.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "ui/ZubrikApplication.h"
@@ -43,6 +46,21 @@ QWidget* FocusedTextField()
         qobject_cast<QTextEdit*>(focus) != nullptr || qobject_cast<QPlainTextEdit*>(focus) != nullptr)
         return focus;
     return nullptr;
+}
+
+// A knob or fader with the keyboard focus keeps the keys that step it.
+bool FocusedControlTakes(int key)
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<CKnob*>(focus) == nullptr && qobject_cast<QAbstractSlider*>(focus) == nullptr)
+        return false;
+    switch (key) {
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Delete:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Cut, Copy, Paste, Clear and Select All of a focused text field.
@@ -87,15 +105,31 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAcceptDrops(true);
-    fView = new CWaveformDisplayGroupView(*fDocument, this);
-    setCentralWidget(fView);
+    // The tool bars sit above the waveform in one column; they neither float
+    // nor move, and the panels that hide take their room with them.
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    fToolBars = new CDocumentToolBars(*fDocument, column);
+    fView = new CWaveformDisplayGroupView(*fDocument, column);
+    layout->addWidget(fToolBars);
+    layout->addWidget(fView, 1);
+    setCentralWidget(column);
     fMenus = std::make_unique<CZubrikMenus>(*menuBar(), [this](int32_t command) { RunCommand(command); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &CZubrikWindow::UpdateMenus);
 
-    fToolBar = new CDocumentToolBar(*fDocument, [this](std::function<void()> work) { fApplication.RunWork(work); },
-                                    this);
-    addToolBar(fToolBar);
+    connect(fToolBars, &CDocumentToolBars::CommandRequested, this, [this](int32_t command) { RunCommand(command); });
+    connect(fToolBars, &CDocumentToolBars::PlayRequested, this, [this](int32_t playMode) {
+        CZubrik& zubrik = fApplication.GetApplication();
+        fApplication.RunWork([&] {
+            if (playMode == CZubrikDocument::kNotPlaying)
+                zubrik.Stop(*fDocument);
+            else
+                zubrik.Play(*fDocument, playMode);
+        });
+    });
 
     fHint = new QLabel;
     fHint->setObjectName(QStringLiteral("hintField"));
@@ -143,6 +177,8 @@ CZubrikWindow::~CZubrikWindow()
     // The views read the document until they go.
     delete fView;
     fView = nullptr;
+    delete fToolBars;
+    fToolBars = nullptr;
 }
 
 void CZubrikWindow::RunCommand(int32_t command)
@@ -334,7 +370,7 @@ bool CZubrikWindow::eventFilter(QObject* receiver, QEvent* event)
     if (event->type() == QEvent::KeyPress && receiver->isWidgetType() &&
         static_cast<QWidget*>(receiver)->window() == this && FocusedTextField() == nullptr) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (HandleKey(key->key(), key->modifiers())) {
+        if (!FocusedControlTakes(key->key()) && HandleKey(key->key(), key->modifiers())) {
             key->accept();
             return true;
         }
@@ -388,7 +424,6 @@ void CZubrikWindow::SlicesChanged(CZubrikDocument&)
 {
     UpdateStatus();
     UpdateMenus();
-    fToolBar->Refresh();
 }
 
 void CZubrikWindow::WaveSampleChanged(CZubrikDocument&)
@@ -400,7 +435,6 @@ void CZubrikWindow::WaveSampleChanged(CZubrikDocument&)
 void CZubrikWindow::ViewAndEditAttributesChanged(CZubrikDocument&)
 {
     UpdateMenus();
-    fToolBar->Refresh();
 }
 
 void CZubrikWindow::UndoStateChanged(CZubrikDocument&) { UpdateMenus(); }

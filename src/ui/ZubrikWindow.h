@@ -15,7 +15,7 @@ class QLabel;
 
 namespace NSZubrik {
 
-class CDocumentToolBar;
+class CDocumentToolBars;
 class CWaveformDisplayGroupView;
 class CZubrikApplication;
 class CZubrikDocument;
@@ -33,7 +33,7 @@ public:
     CZubrikDocument& GetDocument() { return *fDocument; }
     CWaveformDisplayGroupView& GetView() { return *fView; }
     CZubrikMenus& GetMenus() { return *fMenus; }
-    CDocumentToolBar& GetToolBar() { return *fToolBar; }
+    CDocumentToolBars& GetToolBars() { return *fToolBars; }
     QLabel& GetHintField() { return *fHint; }
     QLabel& GetInfoField() { return *fInfo; }
 
@@ -80,7 +80,7 @@ private:
     std::unique_ptr<CZubrikDocument> fDocument;
     CWaveformDisplayGroupView* fView = nullptr;
     std::unique_ptr<CZubrikMenus> fMenus;
-    CDocumentToolBar* fToolBar = nullptr;
+    CDocumentToolBars* fToolBars = nullptr;
     QLabel* fHint = nullptr;
     QLabel* fInfo = nullptr;
     bool fClosing = false;

@@ -108,11 +108,11 @@ TEST_F(CUiTest, ScreenshotCommandWritesThePictureAtTheAskedSizeAndScale)
     const QString out = QString::fromStdString((fFolder / "window.png").string());
     QProcess zubrik;
     zubrik.start(QStringLiteral(ZUBRIK_PROGRAM_PATH),
-                 {"--screenshot", out, "--size", "640x400", "--scale", "2", QString::fromStdString(DemoLoopFile().string())});
+                 {"--screenshot", out, "--size", "1100x640", "--scale", "2", QString::fromStdString(DemoLoopFile().string())});
     ASSERT_TRUE(zubrik.waitForFinished(30000));
     EXPECT_EQ(zubrik.exitCode(), 0) << zubrik.readAllStandardError().toStdString();
     const QImage picture(out);
-    EXPECT_EQ(picture.size(), QSize(1280, 800));
+    EXPECT_EQ(picture.size(), QSize(2200, 1280));
 }
 
 namespace {

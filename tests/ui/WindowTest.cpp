@@ -17,7 +17,9 @@
 #include "audiodata/WaveSample.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "document/ZubrikDocument.h"
-#include "ui/DocumentToolBar.h"
+#include "ui/toolbars/DocumentToolBars.h"
+#include "ui/toolbars/SecondToolBar.h"
+#include <QSlider>
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikMenus.h"
 
@@ -112,7 +114,7 @@ TEST_F(CUiTest, SensitivityKeysToolsDeleteAndUndoNames)
     QTest::keyClick(&window, Qt::Key_Minus);
     EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 65);
     // The tool bar's control makes the same step.
-    window.GetToolBar().GetSensitivityField().setValue(65);
+    window.GetToolBars().GetSecondToolBar().fSensitivityFader->setValue(65);
     EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 65);
     EXPECT_EQ(Plain(menus.Find(kUndo)), "Undo Change Sensitivity");
     // A keypad digit is a transport key, not a Sensitivity key.

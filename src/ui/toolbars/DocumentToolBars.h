@@ -38,6 +38,7 @@ public:
 signals:
     // Open, Save or Export from the top bar, for the window to dispatch.
     void CommandRequested(int32_t command);
+    void PlayRequested(int32_t playMode);
 
 private:
     void ShowPanels();

@@ -75,18 +75,18 @@ CTopToolBar::CTopToolBar(CZubrikDocument& document, QWidget* parent)
     });
     const struct {
         QToolButton** fButton;
-        void (CZubrikDocument::*fCommand)();
+        int32_t fPlayMode;
     } transport[] = {
-        {&fStopToolbarButton, &CZubrikDocument::Stop},
-        {&fPlayToolbarButton, &CZubrikDocument::PlayLoop},
-        {&fPlayPreviousToolbarButton, &CZubrikDocument::PlayPreviousSlice},
-        {&fPlayCurrentSliceToolbarButton, &CZubrikDocument::PlayCurrentSlice},
-        {&fPlayNextToolbarButton, &CZubrikDocument::PlayCurrentSliceAndAdvance},
+        {&fStopToolbarButton, CZubrikDocument::kNotPlaying},
+        {&fPlayToolbarButton, CZubrikDocument::kPlayingLoop},
+        {&fPlayPreviousToolbarButton, CZubrikDocument::kPlayingPreviousSlice},
+        {&fPlayCurrentSliceToolbarButton, CZubrikDocument::kPlayingCurrentSlice},
+        {&fPlayNextToolbarButton, CZubrikDocument::kPlayingCurrentSliceAndAdvance},
     };
     for (int i = 0; i < 5; ++i) {
         QToolButton* button = AddButton(kTexts + 8 + i, kInfo + 8 + i);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        connect(button, &QToolButton::clicked, this, [this, command = transport[i].fCommand] { (fDocument.*command)(); });
+        connect(button, &QToolButton::clicked, this, [this, mode = transport[i].fPlayMode] { emit PlayRequested(mode); });
         *transport[i].fButton = button;
     }
     DrawTransportIcons();

@@ -52,6 +52,9 @@ signals:
     // A command of the application (Open, Save, Export) for the window to
     // dispatch.
     void CommandRequested(int32_t command);
+    // A transport button: a play mode of the document, or kNotPlaying for
+    // Stop. The window plays it through the sound card.
+    void PlayRequested(int32_t playMode);
 
 protected:
     void changeEvent(QEvent* event) override;
