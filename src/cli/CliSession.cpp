@@ -10,6 +10,7 @@
 
 #include "app/Alert.h"
 #include "app/ResourceIds.h"
+#include "app/Zubrik.h"
 #include "app/ZubrikErrors.h"
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZubrikFile.h"
@@ -173,19 +174,13 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
     fInput = file;
     std::unique_ptr<CZubrikDocument> document;
     try {
-        std::unique_ptr<CZubrikFile> loopFile;
-        try {
-            loopFile = std::make_unique<CZubrikFile>(file);
-        } catch (const XZBX2UnsupportedFormat&) {
-            // Not a loop file of any kind: a sound file, analysed afresh.
-        }
-        if (loopFile) {
-            document = CZubrikDocument::OpenFile(*loopFile, file, fDocumentServices);
-            document->OpenedInWindow(true);
-        } else {
-            document = CZubrikDocument::CreateFromSoundFile(LoadSoundFile(file), file, fDocumentServices);
-            document->OpenedInWindow(!fLeftToFirstSlice);
-        }
+        // The window's open path, old-file notes included; the left locator
+        // of a sound file moves only when asked.
+        CZubrik::OpenDocumentFile(file, LoadSoundFile, fPreferences, fDocumentServices,
+                                  [&](std::unique_ptr<CZubrikDocument> opened, bool fromLoopFile) {
+                                      document = std::move(opened);
+                                      document->OpenedInWindow(fromLoopFile || !fLeftToFirstSlice);
+                                  });
     } catch (const XUnsupportedSoundFileProperties& failure) {
         BadInput(file, failure.GetAlert());
     } catch (const XUserInterrupted&) {
