@@ -7,7 +7,9 @@
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
+#include "audiodata/SliceSequence.h"
 #include "document/ZubrikDocument.h"
+#include "engine/Sequencer.h"
 #include "engine/EffectPresets.h"
 
 namespace NSZubrikCli {
@@ -193,6 +195,13 @@ std::array<int32_t, N> ToArray(const std::vector<int32_t>& values)
     return out;
 }
 
+// "20 to 450": the preview tempo's range in whole BPM.
+std::string TempoRange()
+{
+    return std::to_string(CZubrikSequencer::kMinimumPreviewTempo / 1000) + " to " +
+           std::to_string(CZubrikSequencer::kMaximumPreviewTempo / 1000);
+}
+
 std::array<int32_t, 2> ParseSignature(const std::string& text)
 {
     static const char* const kChoices[] = {"2/4", "3/4", "4/4", "5/4", "6/8", "7/8"};
@@ -214,7 +223,8 @@ int32_t ParseTempo(const std::string& text)
                                         [](unsigned char c) { return std::isdigit(c) != 0; });
     if (!ParseInteger(whole, bpm) || whole[0] == '-' || whole[0] == '+' || fraction.size() > 3 || !digitsOnly ||
         (point != std::string::npos && fraction.empty()))
-        UsageError("--tempo takes beats per minute with up to three decimals (20 to 450), not \"" + text + "\"");
+        UsageError("--tempo takes beats per minute with up to three decimals (" + TempoRange() + "), not \"" + text +
+                   "\"");
     int64_t thousandths = bpm > 1000000 ? 1000000000 : bpm * 1000;
     if (!fraction.empty()) {
         int64_t part = 0;
@@ -223,8 +233,8 @@ int32_t ParseTempo(const std::string& text)
             part *= 10;
         thousandths += part;
     }
-    if (thousandths < 20000 || thousandths > 450000)
-        UsageError("--tempo must lie from 20 to 450 BPM, not " + text);
+    if (thousandths < CZubrikSequencer::kMinimumPreviewTempo || thousandths > CZubrikSequencer::kMaximumPreviewTempo)
+        UsageError("--tempo must lie from " + TempoRange() + " BPM, not " + text);
     return static_cast<int32_t>(thousandths);
 }
 
@@ -240,8 +250,9 @@ int32_t ParseGainDecibels(const std::string& text)
     if (used != text.size() || text.empty() || !std::isfinite(decibels))
         UsageError("--gain takes a gain in dB, not \"" + text + "\"");
     const double stored = std::round(1000.0 * std::pow(10.0, decibels / 20.0));
-    if (stored > 7943.0)
-        UsageError("--gain must lie at or below +18 dB (stored 0 to 7943), not " + text);
+    if (stored > double(CZubrikDocument::kMaximumProcessingGain))
+        UsageError("--gain must lie at or below +18 dB (stored 0 to " +
+                   std::to_string(CZubrikDocument::kMaximumProcessingGain) + "), not " + text);
     return static_cast<int32_t>(stored);
 }
 
@@ -251,14 +262,14 @@ void ParseLoopLength(const CArguments& arguments, SSettings& s)
         s.fBarsAuto = true;
     else
         s.fBars = arguments.Integer("--bars", 0, CZubrikDocument::kMaximumBars);
-    s.fBeats = arguments.Integer("--beats", 0, 7);
+    s.fBeats = arguments.Integer("--beats", 0, CZubrikDocument::kMaximumBeats);
 }
 
 SSettings ParseSettings(const CArguments& arguments)
 {
     SSettings s;
-    s.fSensitivity = arguments.Integer("--sensitivity", 0, 99);
-    s.fGate = arguments.Integer("--gate", 0, 999);
+    s.fSensitivity = arguments.Integer("--sensitivity", 0, CSliceSequence::kMaximumSensitivity);
+    s.fGate = arguments.Integer("--gate", 0, CSliceSequence::kMaximumGateSensitivity);
     if (std::optional<std::string> sign = arguments.Value("--sign"))
         s.fSignature = ParseSignature(*sign);
     ParseLoopLength(arguments, s);
@@ -287,7 +298,7 @@ SSettings ParseSettings(const CArguments& arguments)
     s.fEqualizerOff = arguments.Has("--eq-off");
     if ((s.fEnvelope && s.fEnvelopeOff) || (s.fShaper && s.fShaperOff) || (s.fEqualizer && s.fEqualizerOff))
         UsageError("an effect cannot be both set and switched off");
-    s.fPitch = arguments.Integer("--pitch", -2400, 2400);
+    s.fPitch = arguments.Integer("--pitch", -CZubrikDocument::kMaximumPitch, CZubrikDocument::kMaximumPitch);
     if (std::optional<std::string> gain = arguments.Value("--gain"))
         s.fGain = ParseGainDecibels(*gain);
     s.fLeft = arguments.Integer("--left", 0, INT32_MAX);

@@ -19,7 +19,6 @@
 #include "cli/CliWaveFiles.h"
 #include "document/ZubrikDocument.h"
 #include "engine/OfflineRenderer.h"
-#include "io/SoundFileReader.h"
 
 namespace NSZubrikCli {
 
@@ -133,8 +132,9 @@ int RunRender(const TArguments& arguments)
     const SSettings settings = ParseSettings(args);
     const SRenderLength length = ParseLength(args);
     const int32_t bits = ParseBits(args);
-    const std::optional<int32_t> rate = args.Integer("--rate", int32_t(CSoundFileReader::kMinSampleRate),
-                                                     int32_t(CSoundFileReader::kMaxSampleRate));
+    // The rates the sequencer renders at.
+    const std::optional<int32_t> rate =
+        args.Integer("--rate", CZubrikSampler::kMinimumOutputRate, CZubrikSampler::kMaximumOutputRate);
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);

@@ -141,7 +141,7 @@ CConsoleSession::CConsoleSession(const CArguments& arguments)
     policy.fInteractive = arguments.Has("--interactive");
     if (std::optional<std::string> bars = arguments.Value("--bars")) {
         int64_t value = 0;
-        if (ParseInteger(*bars, value) && value >= 1 && value <= 999)
+        if (ParseInteger(*bars, value) && value >= 1 && value <= CZubrikDocument::kMaximumBars)
             policy.fBars = static_cast<int32_t>(value);
     }
     fPresenter.SetPolicy(policy);

@@ -1,6 +1,7 @@
 // End-to-end checks that the command line takes the same paths as the
 // window: the engine's offline renderer for render, and the application's
-// open path (old-file notes included) for every job.
+// open path (old-file notes included) for every job, and the document's
+// own ranges for the settings flags.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "CliTestSupport.h"
 #include "TestSupport.h"
 #include "app/Zubrik.h"
+#include "audiodata/SliceSequence.h"
 #include "document/DocumentTypes.h"
 #include "document/ZubrikDocument.h"
 #include "engine/OfflineRenderer.h"
@@ -109,4 +111,46 @@ TEST(CliOnePath, OldLoopFilesOpenWithTheirNote) {
     ASSERT_EQ(RunCli({"convert", DemoLoop(), "-o", loop, "--bars", "2"}).fExitCode, 0);
     for (const std::string& file : {DemoLoop(), loop})
         EXPECT_EQ(RunCli({"slice", file}).fErr.find("may not sound"), std::string::npos) << file;
+}
+
+// The settings flags take exactly the ranges the document keeps and loop
+// files hold: each flag's highest value saves and opens again as given, one
+// above it is refused.
+TEST(CliOnePath, SettingsFlagsTakeTheDocumentsRanges) {
+    const std::string folder = NSTestSupport::TemporaryFolder();
+    const std::string loop = folder + "/top.zx2";
+    const std::string tempo = std::to_string(CZubrikSequencer::kMaximumPreviewTempo / 1000);
+    const std::vector<std::pair<std::string, int32_t>> tops = {
+        {"--sensitivity", CSliceSequence::kMaximumSensitivity},
+        {"--gate", CSliceSequence::kMaximumGateSensitivity},
+        {"--bars", CZubrikDocument::kMaximumBars},
+        {"--beats", CZubrikDocument::kMaximumBeats},
+        {"--pitch", CZubrikDocument::kMaximumPitch},
+    };
+    std::vector<std::string> save = {"save", DemoLoop(), "-o", loop, "--tempo", tempo, "--gain", "18"};
+    for (const auto& [flag, top] : tops) {
+        save.push_back(flag);
+        save.push_back(std::to_string(top));
+    }
+    const SRun run = RunCli(save);
+    ASSERT_EQ(run.fExitCode, 0) << run.fErr;
+    CDefaultDocumentPreferences preferences;
+    std::unique_ptr<CZubrikDocument> document = Open(loop, preferences);
+    ASSERT_TRUE(document);
+    const SDocumentParameters p = document->GetParameters();
+    EXPECT_EQ(document->GetSliceSequence().GetSensitivity(), CSliceSequence::kMaximumSensitivity);
+    EXPECT_EQ(document->GetSliceSequence().GetGateSensitivity(), CSliceSequence::kMaximumGateSensitivity);
+    EXPECT_EQ(p.fBars, CZubrikDocument::kMaximumBars);
+    EXPECT_EQ(p.fBeats, CZubrikDocument::kMaximumBeats);
+    EXPECT_EQ(p.fPitch, CZubrikDocument::kMaximumPitch);
+    EXPECT_EQ(p.fPreviewTempo, CZubrikSequencer::kMaximumPreviewTempo);
+    EXPECT_EQ(document->GetEffectParameters().fProcessingGain, CZubrikDocument::kMaximumProcessingGain);
+
+    for (const auto& [flag, top] : tops) {
+        const SRun above = RunCli({"save", DemoLoop(), "-o", folder + "/no.zx2", flag, std::to_string(top + 1)});
+        EXPECT_EQ(above.fExitCode, 1) << flag;
+        EXPECT_NE(above.fErr.find(std::to_string(top)), std::string::npos) << above.fErr;
+    }
+    EXPECT_NE(RunCli({"save", DemoLoop(), "-o", folder + "/no.zx2", "--gain", "18.1"}).fExitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/no.zx2"));
 }
