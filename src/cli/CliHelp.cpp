@@ -72,12 +72,15 @@ struct SHelp {
 };
 
 constexpr SHelp kHelp[] = {
-    {"info", R"(usage: zubrik-cli info FILE... [--json]
+    {"info", R"(usage: zubrik-cli info FILE... [--bars N|auto] [--beats N] [--sign N/D] [--json]
 
 For a sound file: format, length, rate, depth, channels and loop. For a loop
-file: its information record (slices, bars, beats, signature, tempo,
-compression ratio, loop usage) and the creator strings. --json prints a list
-with one object per file.
+file: its information record (slices, bars, beats, signature, preview tempo
+as "tempo" and the loop's own tempo as "original_tempo", compression ratio,
+loop usage) and the creator strings. With --bars, --beats or --sign each
+file is opened as every job opens it, and the loop length given and the
+original tempo it makes are shown. --json prints a list with one object per
+file.
 )", false},
     {"slice", R"(usage: zubrik-cli slice FILE [--sensitivity N] [--gate N] [--bars N|auto] [--beats N] [--sign N/D] [--json]
 
