@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/ConsoleAlerts.h"
+#include "cli/CliAlertWording.h"
 #include "cli/CliOptions.h"
 #include "document/DocumentTypes.h"
 #include "platform/DiskKitUtils.h"
@@ -84,7 +85,7 @@ private:
     bool fMayReplace;
     bool fQuiet;
     bool fLeftToFirstSlice;
-    NSZubrik::CConsoleAlertPresenter fPresenter;
+    CCliAlertPresenter fPresenter;
     NSZubrik::CConsoleNoLengthDialog fLengthDialog;
     NSZubrik::CConsoleProgressHost fProgress;
     NSZubrik::CDefaultDocumentPreferences fPreferences;

@@ -106,6 +106,8 @@ TEST(CliOnePath, OldLoopFilesOpenWithTheirNote) {
     const SRun run = RunCli({"slice", old});
     ASSERT_EQ(run.fExitCode, 0) << run.fErr;
     EXPECT_NE(run.fErr.find("ZBX files may not sound as expected"), std::string::npos) << run.fErr;
+    // In the command line's words: the flags, not the window's settings.
+    EXPECT_NE(run.fErr.find("--bars, --beats and --sign"), std::string::npos) << run.fErr;
     // A sound file and a new loop file have no note.
     const std::string loop = folder + "/loop.zx2";
     ASSERT_EQ(RunCli({"convert", DemoLoop(), "-o", loop, "--bars", "2"}).fExitCode, 0);
