@@ -61,7 +61,7 @@ constexpr const char* kSettings =
   --envelope-off, --shaper-off, --eq-off
   --pitch CENTS      -2400-2400
   --gain DB          stored as round(1000 x 10^(dB/20)), 0-7943 (at most +18 dB)
-  --left F, --right F  the locators, in frames
+  --left L, --right L  the locators: frames, seconds (1.5s) or bar:beat (2:1)
   --grid             add slices at the grid
 )";
 

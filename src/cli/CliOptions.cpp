@@ -301,8 +301,10 @@ SSettings ParseSettings(const CArguments& arguments)
     s.fPitch = arguments.Integer("--pitch", -CZubrikDocument::kMaximumPitch, CZubrikDocument::kMaximumPitch);
     if (std::optional<std::string> gain = arguments.Value("--gain"))
         s.fGain = ParseGainDecibels(*gain);
-    s.fLeft = arguments.Integer("--left", 0, INT32_MAX);
-    s.fRight = arguments.Integer("--right", 1, INT32_MAX);
+    if (std::optional<std::string> left = arguments.Value("--left"))
+        s.fLeft = ParseLocator("--left", *left);
+    if (std::optional<std::string> right = arguments.Value("--right"))
+        s.fRight = ParseLocator("--right", *right);
     s.fGrid = arguments.Has("--grid");
     return s;
 }

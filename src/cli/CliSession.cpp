@@ -205,15 +205,9 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
 
 void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& s, bool previewOn, bool needsLength)
 {
-    if (s.fLeft || s.fRight) {
-        const int32_t frames = document.GetWaveSample().GetFrameCount();
-        const int32_t left = s.fLeft.value_or(document.GetLeftLocator());
-        const int32_t right = s.fRight.value_or(document.GetRightLocator());
-        if (left >= right || right > frames)
-            UsageError("the locators must satisfy 0 <= --left < --right <= " + std::to_string(frames) +
-                       " (the frame count)");
-        document.SetLoop(left, right);
-    }
+    // Locators in frames or seconds first, so that the loop length chosen
+    // below fits them; those in bar:beat count in that loop length.
+    ApplyLocators(document, s, false);
     if (s.fSensitivity)
         document.SetSensitivity(*s.fSensitivity);
     if (s.fGate)
@@ -235,6 +229,7 @@ void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& 
                       << " BPM; give --bars to choose\n";
         }
     }
+    ApplyLocators(document, s, true);
     const bool lengthGiven = s.fBars || s.fBeats || s.fBarsAuto || (needsLength && noLength);
     if (s.fPreview.value_or(document.IsPreviewOn() || previewOn || lengthGiven) != document.IsPreviewOn()) {
         document.TogglePreviewPlay();
@@ -276,6 +271,23 @@ void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& 
         std::cerr << "zubrik-cli: note: effects switch on and off only in tempo mode (preview on, with --bars "
                      "or --beats)\n";
     CheckInterrupted();
+}
+
+void CConsoleSession::ApplyLocators(CZubrikDocument& document, const SSettings& s, bool barBeat)
+{
+    auto inPass = [barBeat](const std::optional<SLocator>& locator) {
+        return locator && (locator->fUnit == SLocator::kBarBeat) == barBeat;
+    };
+    if (!inPass(s.fLeft) && !inPass(s.fRight))
+        return;
+    const int64_t frames = document.GetWaveSample().GetFrameCount();
+    const int64_t left = inPass(s.fLeft) ? LocatorFrame(document, "--left", *s.fLeft) : document.GetLeftLocator();
+    const int64_t right =
+        inPass(s.fRight) ? LocatorFrame(document, "--right", *s.fRight) : document.GetRightLocator();
+    if (left >= right || right > frames)
+        UsageError("the locators must satisfy 0 <= --left < --right <= " + std::to_string(frames) +
+                   " (the frame count; " + std::to_string(left) + " and " + std::to_string(right) + " given)");
+    document.SetLoop(int32_t(left), int32_t(right));
 }
 
 void CConsoleSession::ChooseBars(CZubrikDocument& document)

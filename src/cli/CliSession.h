@@ -77,6 +77,9 @@ private:
     // Sets the power of two of bars that puts the original tempo at 90 BPM or
     // more and under 180.
     static void ChooseBars(NSZubrik::CZubrikDocument& document);
+    // The locators given in frames or seconds (barBeat false), or those in
+    // bar:beat (true), set together.
+    static void ApplyLocators(NSZubrik::CZubrikDocument& document, const SSettings& settings, bool barBeat);
 
     // The outputs of this job, opened before anything is written.
     NSDiskKitUtils::CWriteTransaction fOutputs;
