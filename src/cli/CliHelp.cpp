@@ -53,9 +53,10 @@ constexpr const char* kSettings =
   --preview on|off   giving the loop length switches preview on; a job that
                      needs a loop length and has none takes --bars auto
   --tempo BPM        20-450, up to three decimals
-  --envelope A,D,S   attack, decay 0-1023, stretch 0-100, or a preset name
-  --shaper T,R,A,REL threshold 0-127, ratio 0-127, attack, release 0-1023,
+  --envelope A,D,S   attack, decay 0-1023 or in ms (2.5ms), stretch 0-100,
                      or a preset name
+  --shaper T,R,A,REL threshold 0-127, ratio 0-127, attack, release 0-1023
+                     or in ms (200ms), or a preset name
   --eq LOCUT,LOW,LOWGAIN,LOWQ,HIGH,HIGHGAIN,HIGHQ,HIGHCUT
                      Hz, thousandths of a dB, thousandths of Q; or a preset
   --envelope-off, --shaper-off, --eq-off

@@ -4,12 +4,14 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
 #include "audiodata/SliceSequence.h"
 #include "document/ZubrikDocument.h"
 #include "engine/Sequencer.h"
+#include "engine/DSPTables.h"
 #include "engine/EffectPresets.h"
 
 namespace NSZubrikCli {
@@ -165,6 +167,66 @@ std::vector<CEffectPreset> ReadPresets(int32_t firstEntry, const CEffectPresetFo
     return presets;
 }
 
+bool IsTimeKey(const CPresetKey& key)
+{
+    return key.fName == "Attack" || key.fName == "Decay" || key.fName == "Release";
+}
+
+// The index of the engine's time-table entry nearest to a time in ms. The
+// table's times do not depend on the output rate, so any rate's will do.
+int32_t NearestTimeIndex(const std::string& flag, const std::string& part, double milliseconds)
+{
+    const int32_t rate = CZubrikSampler::kMinimumOutputRate;
+    const float* const table = CDSPTablesCache::Acquire(rate).Milliseconds();
+    const float* const end = table + CDSPTables::kTimeTableSize;
+    const float lowest = table[0], highest = end[-1];
+    const float* above = std::lower_bound(table, end, float(milliseconds));
+    if (above == end)
+        --above;
+    else if (above != table && milliseconds - above[-1] < above[0] - milliseconds)
+        --above;
+    const int32_t index = int32_t(above - table);
+    CDSPTablesCache::Release(rate);
+    // Times a little outside the table round to its ends.
+    if (!(milliseconds >= lowest * 0.5 && milliseconds <= highest * 1.05)) {
+        char range[64];
+        std::snprintf(range, sizeof range, "%.1f ms to %.0f ms", lowest, highest);
+        UsageError(flag + ": the time " + part + " must lie from " + range);
+    }
+    return index;
+}
+
+// Values of the time keys given in ms ("12.5ms") as their time-table index;
+// every other value as given.
+std::string TimesAsIndices(const std::string& flag, const std::string& text, const CEffectPresetFormat& format)
+{
+    std::string out;
+    size_t start = 0;
+    for (size_t key = 0;; ++key) {
+        const size_t comma = text.find(',', start);
+        std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (part.size() > 2 && part.compare(part.size() - 2, 2, "ms") == 0) {
+            if (key >= format.fKeys.size() || !IsTimeKey(format.fKeys[key]))
+                UsageError(flag + ": value " + std::to_string(key + 1) + " is not a time, so \"" + part +
+                           "\" cannot be in ms");
+            size_t used = 0;
+            double milliseconds = -1.0;
+            try {
+                milliseconds = std::stod(part.substr(0, part.size() - 2), &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used != part.size() - 2)
+                UsageError(flag + ": \"" + part + "\" is not a time in ms");
+            part = std::to_string(NearestTimeIndex(flag, part, milliseconds));
+        }
+        out += (key ? "," : "") + part;
+        if (comma == std::string::npos)
+            return out;
+        start = comma + 1;
+    }
+}
+
 // A preset name or a list of values, in the format's key order.
 std::vector<int32_t> PresetOrValues(const std::string& flag, const std::string& text, int32_t firstEntry,
                                     const CEffectPresetFormat& format)
@@ -184,7 +246,7 @@ std::vector<int32_t> PresetOrValues(const std::string& flag, const std::string& 
     std::vector<std::array<int32_t, 2>> ranges;
     for (const CPresetKey& key : format.fKeys)
         ranges.push_back({key.fMinimum, key.fMaximum});
-    return ParseIntegerList(flag, text, ranges);
+    return ParseIntegerList(flag, TimesAsIndices(flag, text, format), ranges);
 }
 
 template <size_t N>

@@ -1,11 +1,18 @@
-// End-to-end checks of the locators in a musician's units: frames, seconds
-// and bar:beat, saved and read back as the loop file's locators.
+// End-to-end checks of the settings flags in a musician's units: locators in
+// frames, seconds and bar:beat, effect times in ms, saved and read back.
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "CliTestSupport.h"
 #include "TestSupport.h"
+#include "app/Zubrik.h"
+#include "document/ZubrikDocument.h"
+#include "engine/DSPTables.h"
+#include "io/SoundFileReader.h"
 
 using namespace NSCliTest;
+using namespace NSZubrik;
 
 TEST(CliUnits, LocatorsInFramesSecondsAndBarBeat) {
     // The demo loop: 176400 frames at 44100 Hz, 2 bars of 4/4 at 120 BPM.
@@ -54,4 +61,48 @@ TEST(CliUnits, LocatorsInFramesSecondsAndBarBeat) {
         EXPECT_NE(run.fErr.find(r.says), std::string::npos) << run.fErr;
     }
     EXPECT_TRUE(FilesIn(folder).size() == size_t(index));
+}
+
+// Times in ms become the index of the nearest entry of the engine's time
+// table; the index form stays as it was.
+TEST(CliUnits, EffectTimesInMilliseconds) {
+    const std::string demo = NSTestSupport::SourcePath("examples/demo-loop.wav");
+    const std::string folder = NSTestSupport::TemporaryFolder();
+    const CDSPTables tables(44100);
+    auto nearest = [&](double ms) {
+        int32_t best = 0;
+        for (int32_t i = 1; i < CDSPTables::kTimeTableSize; ++i)
+            if (std::fabs(tables.Milliseconds()[i] - ms) < std::fabs(tables.Milliseconds()[best] - ms))
+                best = i;
+        return best;
+    };
+    auto open = [&](const std::vector<std::string>& flags) {
+        std::vector<std::string> arguments = {"save", demo, "-o", folder + "/e.zx2", "--yes", "--bars", "2"};
+        arguments.insert(arguments.end(), flags.begin(), flags.end());
+        const SRun run = RunCli(arguments);
+        EXPECT_EQ(run.fExitCode, 0) << run.fErr;
+        CDefaultDocumentPreferences preferences;
+        std::unique_ptr<CZubrikDocument> document;
+        CZubrik::OpenDocumentFile(folder + "/e.zx2", LoadSoundFile, preferences, GetDefaultDocumentServices(),
+                                  [&](std::unique_ptr<CZubrikDocument> opened, bool) { document = std::move(opened); });
+        return document;
+    };
+    std::unique_ptr<CZubrikDocument> document = open({"--envelope", "2.5ms,480ms,40", "--shaper", "10,45,7ms,200ms"});
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->GetParameters().fEnvelopeAttack, nearest(2.5));
+    EXPECT_EQ(document->GetParameters().fEnvelopeDecay, nearest(480));
+    EXPECT_EQ(document->GetParameters().fEnvelopeStretch, 40);
+    EXPECT_EQ(document->GetEffectParameters().fShaperAttack, nearest(7));
+    EXPECT_EQ(document->GetEffectParameters().fShaperRelease, nearest(200));
+    EXPECT_NE(nearest(2.5), nearest(480));
+    document = open({"--envelope", "21,1023,40"});
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->GetParameters().fEnvelopeAttack, 21);
+    EXPECT_EQ(document->GetParameters().fEnvelopeDecay, 1023);
+
+    for (const char* bad : {"1ms,1,40ms", "100000ms,1,1", "xms,1,1"}) {
+        const SRun run = RunCli({"save", demo, "-o", folder + "/no.zx2", "--bars", "2", "--envelope", bad});
+        EXPECT_EQ(run.fExitCode, 1) << bad;
+        EXPECT_NE(run.fErr.find("--envelope"), std::string::npos) << run.fErr;
+    }
 }
