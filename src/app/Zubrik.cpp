@@ -122,19 +122,28 @@ int32_t CZubrik::OpenFiles(const std::vector<std::filesystem::path>& files)
 
 void CZubrik::OpenDocument(const std::filesystem::path& file)
 {
+    OpenDocumentFile(
+        file, [this](const std::filesystem::path& sound) { return fHost.ReadSoundFile(sound); }, fPreferences,
+        fDocumentServices, [this](std::unique_ptr<CZubrikDocument> document, bool fromLoopFile) {
+            fWindows.OpenWindow(std::move(document), fromLoopFile);
+        });
+}
+
+void CZubrik::OpenDocumentFile(const std::filesystem::path& file, const TSoundFileReader& readSoundFile,
+                               IDocumentPreferences& preferences, const CDocumentServices& services,
+                               const TDocumentOpened& opened)
+{
     std::unique_ptr<CZubrikFile> loopFile;
     try {
         loopFile = std::make_unique<CZubrikFile>(file);
     } catch (const XZBX2UnsupportedFormat&) {
         // Not a loop file of any kind: a sound file, analysed afresh.
-        std::unique_ptr<CABCWaveSample> wave = fHost.ReadSoundFile(file);
-        fWindows.OpenWindow(
-            CZubrikDocument::CreateFromSoundFile(std::move(wave), file, fDocumentServices, ReadSliceMarkers(file)),
-            false);
+        opened(CZubrikDocument::CreateFromSoundFile(readSoundFile(file), file, services, ReadSliceMarkers(file)),
+               false);
         return;
     }
-    fWindows.OpenWindow(CZubrikDocument::OpenFile(*loopFile, file, fDocumentServices), true);
-    ShowOldFileNotes(*loopFile, fPreferences);
+    opened(CZubrikDocument::OpenFile(*loopFile, file, services), true);
+    ShowOldFileNotes(*loopFile, preferences);
 }
 
 void CZubrik::OpenRecent(size_t index)

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -199,6 +200,17 @@ public:
     void ReleaseFromPlayer(CZubrikDocument& document);
     // A new device rate reaches every document's sequencer.
     void AudioCardManagerChanged() override;
+
+    // The one way a file becomes a document, for the window and the command
+    // line alike: a loop file keeps its slices and settings, any other file
+    // is read by readSoundFile and analysed afresh. opened takes the document
+    // (fromLoopFile: it came from a loop file) before the old-file notes of a
+    // loop file show.
+    using TSoundFileReader = std::function<std::unique_ptr<CABCWaveSample>(const std::filesystem::path&)>;
+    using TDocumentOpened = std::function<void(std::unique_ptr<CZubrikDocument> document, bool fromLoopFile)>;
+    static void OpenDocumentFile(const std::filesystem::path& file, const TSoundFileReader& readSoundFile,
+                                 IDocumentPreferences& preferences, const CDocumentServices& services,
+                                 const TDocumentOpened& opened);
 
     bool IsStarted() const { return fStarted; }
     bool IsFirstRun() const { return fFirstRun; }

@@ -57,6 +57,8 @@ public:
 
     static constexpr int16_t kInitialThreshold = 32767;
     static constexpr int16_t kStartSliceStrength = 16384;
+    static constexpr int32_t kMaximumSensitivity = 99;
+    static constexpr int32_t kMaximumGateSensitivity = 999;
 
     // An empty sequence over the sample; the sample is not owned and must
     // outlive the sequence.

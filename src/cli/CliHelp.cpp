@@ -54,15 +54,16 @@ constexpr const char* kSettings =
   --preview on|off   giving the loop length switches preview on; a job that
                      needs a loop length and has none takes --bars auto
   --tempo BPM        20-450, up to three decimals
-  --envelope A,D,S   attack, decay 0-1023, stretch 0-100, or a preset name
-  --shaper T,R,A,REL threshold 0-127, ratio 0-127, attack, release 0-1023,
+  --envelope A,D,S   attack, decay 0-1023 or in ms (2.5ms), stretch 0-100,
                      or a preset name
+  --shaper T,R,A,REL threshold 0-127, ratio 0-127, attack, release 0-1023
+                     or in ms (200ms), or a preset name
   --eq LOCUT,LOW,LOWGAIN,LOWQ,HIGH,HIGHGAIN,HIGHQ,HIGHCUT
                      Hz, thousandths of a dB, thousandths of Q; or a preset
   --envelope-off, --shaper-off, --eq-off
   --pitch CENTS      -2400-2400
   --gain DB          stored as round(1000 x 10^(dB/20)), 0-7943 (at most +18 dB)
-  --left F, --right F  the locators, in frames
+  --left L, --right L  the locators: frames, seconds (1.5s) or bar:beat (2:1)
   --grid             add slices at the grid
 )";
 
@@ -73,12 +74,15 @@ struct SHelp {
 };
 
 constexpr SHelp kHelp[] = {
-    {"info", R"(usage: zubrik-cli info FILE... [--json]
+    {"info", R"(usage: zubrik-cli info FILE... [--bars N|auto] [--beats N] [--sign N/D] [--json]
 
 For a sound file: format, length, rate, depth, channels and loop. For a loop
-file: its information record (slices, bars, beats, signature, tempo,
-compression ratio, loop usage) and the creator strings. --json prints a list
-with one object per file.
+file: its information record (slices, bars, beats, signature, preview tempo
+as "tempo" and the loop's own tempo as "original_tempo", compression ratio,
+loop usage) and the creator strings. With --bars, --beats or --sign each
+file is opened as every job opens it, and the loop length given and the
+original tempo it makes are shown. --json prints a list with one object per
+file.
 )", false},
     {"slice", R"(usage: zubrik-cli slice FILE [--sensitivity N] [--gate N] [--bars N|auto] [--beats N] [--sign N/D] [--json]
 

@@ -12,6 +12,7 @@
 #include "cli/CliSession.h"
 #include "document/SliceDetection.h"
 #include "document/ZubrikDocument.h"
+#include "engine/Sequencer.h"
 #include "io/SoundFileReader.h"
 #include "tambor/FileNameText.h"
 
@@ -51,6 +52,12 @@ void PrintFields(const std::string& file, const TFields& fields, bool json, bool
         std::cout << "  " << key << ": " << (value.size() > 1 && value[0] == '"' ? value.substr(1, value.size() - 2)
                                                                                    : value)
                   << '\n';
+}
+
+// The original tempo in BPM, "null" without a loop length.
+std::string OriginalTempo(int32_t thousandths)
+{
+    return thousandths == 0 ? "null" : Fixed(thousandths / 1000.0, 3);
 }
 
 TFields SoundFileFields(const CSoundFileReader& reader)
@@ -93,6 +100,9 @@ TFields LoopFileFields(const std::filesystem::path& file)
         {"signature", JsonString(std::to_string(info.fSignatureNumerator) + "/" +
                                  std::to_string(info.fSignatureDenominator))},
         {"tempo", Fixed(info.fPreviewTempo / 1000.0, 3)},
+        {"original_tempo", OriginalTempo(CZubrikSequencer::OriginalTempoFor(
+                               int64_t(info.fLoopEnd) - info.fLoopStart, info.fSampleRate,
+                               int64_t(info.fBars) * info.fSignatureNumerator + info.fBeats))},
         {"export_size", std::to_string(info.fExportSize)},
         {"compression_ratio", Fixed(info.fCompressionRatio, 3)},
         {"loop_usage_percent", std::to_string(info.fLoopUsage)}};
@@ -131,7 +141,31 @@ std::string OriginalTempo(const CZubrikDocument& document)
 {
     if (document.GetLoopLengthInBeats() == 0)
         return "null";
-    return Fixed(document.GetSequencer().GetOriginalTempo() / 1000.0, 3);
+    return OriginalTempo(document.GetSequencer().GetOriginalTempo());
+}
+
+void SetField(TFields& fields, const std::string& key, const std::string& value)
+{
+    for (auto& field : fields)
+        if (field.first == key) {
+            field.second = value;
+            return;
+        }
+    fields.push_back({key, value});
+}
+
+// The loop length given by --bars, --beats and --sign, applied to the file
+// opened as every job opens it: the length and the original tempo it gives.
+void ApplyLoopLength(CConsoleSession& session, const std::filesystem::path& file, const SSettings& settings,
+                     TFields& fields)
+{
+    std::unique_ptr<CZubrikDocument> document = session.OpenDocument(file);
+    session.ApplySettings(*document, settings, false);
+    SetField(fields, "bars", std::to_string(document->GetBars()));
+    SetField(fields, "beats", std::to_string(document->GetBeats()));
+    SetField(fields, "signature", JsonString(std::to_string(document->GetSequencer().GetSignatureNumerator()) + "/" +
+                                             std::to_string(document->GetSequencer().GetSignatureDenominator())));
+    SetField(fields, "original_tempo", OriginalTempo(*document));
 }
 
 // The lowest --sensitivity at which the slice shows.
@@ -200,10 +234,18 @@ int RunInfo(const TArguments& arguments)
 {
     SFlagSet flags = CommonFlags();
     flags.fSwitches.insert("--json");
+    flags.fValued.insert({"--bars", "--beats", "--sign"});
     CArguments args(arguments, flags);
     if (args.GetFiles().empty())
         UsageError("info needs at least one file");
     const bool json = args.Has("--json");
+    // Only these settings flags are accepted; ParseSettings reads the rest
+    // as absent.
+    const SSettings settings = ParseSettings(args);
+    const bool lengthGiven = args.Has("--bars") || args.Has("--beats") || args.Has("--sign");
+    std::optional<CConsoleSession> session;
+    if (lengthGiven)
+        session.emplace(args);
     if (json)
         std::cout << "[\n";
     int result = kExitSuccess;
@@ -211,7 +253,10 @@ int RunInfo(const TArguments& arguments)
         const std::string& file = args.GetFiles()[i];
         const bool last = i + 1 == args.GetFiles().size();
         try {
-            PrintFields(file, FileFields(file), json, last);
+            TFields fields = FileFields(file);
+            if (session)
+                ApplyLoopLength(*session, file, settings, fields);
+            PrintFields(file, fields, json, last);
         } catch (const XCliExit& failure) {
             // The other files are still described; the exit code tells.
             std::cerr << "zubrik-cli: " << failure.GetMessage() << '\n';

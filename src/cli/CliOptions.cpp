@@ -5,10 +5,14 @@
 #include <charconv>
 #include <cmath>
 #include <sstream>
+#include <cstdio>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
+#include "audiodata/SliceSequence.h"
 #include "document/ZubrikDocument.h"
+#include "engine/Sequencer.h"
+#include "engine/DSPTables.h"
 #include "engine/EffectPresets.h"
 
 namespace NSZubrikCli {
@@ -184,6 +188,66 @@ std::vector<CEffectPreset> ReadPresets(int32_t firstEntry, const CEffectPresetFo
     return presets;
 }
 
+bool IsTimeKey(const CPresetKey& key)
+{
+    return key.fName == "Attack" || key.fName == "Decay" || key.fName == "Release";
+}
+
+// The index of the engine's time-table entry nearest to a time in ms. The
+// table's times do not depend on the output rate, so any rate's will do.
+int32_t NearestTimeIndex(const std::string& flag, const std::string& part, double milliseconds)
+{
+    const int32_t rate = CZubrikSampler::kMinimumOutputRate;
+    const float* const table = CDSPTablesCache::Acquire(rate).Milliseconds();
+    const float* const end = table + CDSPTables::kTimeTableSize;
+    const float lowest = table[0], highest = end[-1];
+    const float* above = std::lower_bound(table, end, float(milliseconds));
+    if (above == end)
+        --above;
+    else if (above != table && milliseconds - above[-1] < above[0] - milliseconds)
+        --above;
+    const int32_t index = int32_t(above - table);
+    CDSPTablesCache::Release(rate);
+    // Times a little outside the table round to its ends.
+    if (!(milliseconds >= lowest * 0.5 && milliseconds <= highest * 1.05)) {
+        char range[64];
+        std::snprintf(range, sizeof range, "%.1f ms to %.0f ms", lowest, highest);
+        UsageError(flag + ": the time " + part + " must lie from " + range);
+    }
+    return index;
+}
+
+// Values of the time keys given in ms ("12.5ms") as their time-table index;
+// every other value as given.
+std::string TimesAsIndices(const std::string& flag, const std::string& text, const CEffectPresetFormat& format)
+{
+    std::string out;
+    size_t start = 0;
+    for (size_t key = 0;; ++key) {
+        const size_t comma = text.find(',', start);
+        std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (part.size() > 2 && part.compare(part.size() - 2, 2, "ms") == 0) {
+            if (key >= format.fKeys.size() || !IsTimeKey(format.fKeys[key]))
+                UsageError(flag + ": value " + std::to_string(key + 1) + " is not a time, so \"" + part +
+                           "\" cannot be in ms");
+            size_t used = 0;
+            double milliseconds = -1.0;
+            try {
+                milliseconds = std::stod(part.substr(0, part.size() - 2), &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used != part.size() - 2)
+                UsageError(flag + ": \"" + part + "\" is not a time in ms");
+            part = std::to_string(NearestTimeIndex(flag, part, milliseconds));
+        }
+        out += (key ? "," : "") + part;
+        if (comma == std::string::npos)
+            return out;
+        start = comma + 1;
+    }
+}
+
 // A preset name or a list of values, in the format's key order.
 std::vector<int32_t> PresetOrValues(const std::string& flag, const std::string& text, int32_t firstEntry,
                                     const CEffectPresetFormat& format)
@@ -203,7 +267,7 @@ std::vector<int32_t> PresetOrValues(const std::string& flag, const std::string& 
     std::vector<std::array<int32_t, 2>> ranges;
     for (const CPresetKey& key : format.fKeys)
         ranges.push_back({key.fMinimum, key.fMaximum});
-    return ParseIntegerList(flag, text, ranges);
+    return ParseIntegerList(flag, TimesAsIndices(flag, text, format), ranges);
 }
 
 template <size_t N>
@@ -212,6 +276,13 @@ std::array<int32_t, N> ToArray(const std::vector<int32_t>& values)
     std::array<int32_t, N> out{};
     std::copy_n(values.begin(), N, out.begin());
     return out;
+}
+
+// "20 to 450": the preview tempo's range in whole BPM.
+std::string TempoRange()
+{
+    return std::to_string(CZubrikSequencer::kMinimumPreviewTempo / 1000) + " to " +
+           std::to_string(CZubrikSequencer::kMaximumPreviewTempo / 1000);
 }
 
 std::array<int32_t, 2> ParseSignature(const std::string& text)
@@ -235,7 +306,8 @@ int32_t ParseTempo(const std::string& text)
                                         [](unsigned char c) { return std::isdigit(c) != 0; });
     if (!ParseInteger(whole, bpm) || whole[0] == '-' || whole[0] == '+' || fraction.size() > 3 || !digitsOnly ||
         (point != std::string::npos && fraction.empty()))
-        UsageError("--tempo takes beats per minute with up to three decimals (20 to 450), not \"" + text + "\"");
+        UsageError("--tempo takes beats per minute with up to three decimals (" + TempoRange() + "), not \"" + text +
+                   "\"");
     int64_t thousandths = bpm > 1000000 ? 1000000000 : bpm * 1000;
     if (!fraction.empty()) {
         int64_t part = 0;
@@ -244,8 +316,8 @@ int32_t ParseTempo(const std::string& text)
             part *= 10;
         thousandths += part;
     }
-    if (thousandths < 20000 || thousandths > 450000)
-        UsageError("--tempo must lie from 20 to 450 BPM, not " + text);
+    if (thousandths < CZubrikSequencer::kMinimumPreviewTempo || thousandths > CZubrikSequencer::kMaximumPreviewTempo)
+        UsageError("--tempo must lie from " + TempoRange() + " BPM, not " + text);
     return static_cast<int32_t>(thousandths);
 }
 
@@ -261,8 +333,9 @@ int32_t ParseGainDecibels(const std::string& text)
     if (used != text.size() || text.empty() || !std::isfinite(decibels))
         UsageError("--gain takes a gain in dB, not \"" + text + "\"");
     const double stored = std::round(1000.0 * std::pow(10.0, decibels / 20.0));
-    if (stored > 7943.0)
-        UsageError("--gain must lie at or below +18 dB (stored 0 to 7943), not " + text);
+    if (stored > double(CZubrikDocument::kMaximumProcessingGain))
+        UsageError("--gain must lie at or below +18 dB (stored 0 to " +
+                   std::to_string(CZubrikDocument::kMaximumProcessingGain) + "), not " + text);
     return static_cast<int32_t>(stored);
 }
 
@@ -272,14 +345,14 @@ void ParseLoopLength(const CArguments& arguments, SSettings& s)
         s.fBarsAuto = true;
     else
         s.fBars = arguments.Integer("--bars", 0, CZubrikDocument::kMaximumBars);
-    s.fBeats = arguments.Integer("--beats", 0, 7);
+    s.fBeats = arguments.Integer("--beats", 0, CZubrikDocument::kMaximumBeats);
 }
 
 SSettings ParseSettings(const CArguments& arguments)
 {
     SSettings s;
-    s.fSensitivity = arguments.Integer("--sensitivity", 0, 99);
-    s.fGate = arguments.Integer("--gate", 0, 999);
+    s.fSensitivity = arguments.Integer("--sensitivity", 0, CSliceSequence::kMaximumSensitivity);
+    s.fGate = arguments.Integer("--gate", 0, CSliceSequence::kMaximumGateSensitivity);
     if (std::optional<std::string> sign = arguments.Value("--sign"))
         s.fSignature = ParseSignature(*sign);
     ParseLoopLength(arguments, s);
@@ -308,11 +381,13 @@ SSettings ParseSettings(const CArguments& arguments)
     s.fEqualizerOff = arguments.Has("--eq-off");
     if ((s.fEnvelope && s.fEnvelopeOff) || (s.fShaper && s.fShaperOff) || (s.fEqualizer && s.fEqualizerOff))
         UsageError("an effect cannot be both set and switched off");
-    s.fPitch = arguments.Integer("--pitch", -2400, 2400);
+    s.fPitch = arguments.Integer("--pitch", -CZubrikDocument::kMaximumPitch, CZubrikDocument::kMaximumPitch);
     if (std::optional<std::string> gain = arguments.Value("--gain"))
         s.fGain = ParseGainDecibels(*gain);
-    s.fLeft = arguments.Integer("--left", 0, INT32_MAX);
-    s.fRight = arguments.Integer("--right", 1, INT32_MAX);
+    if (std::optional<std::string> left = arguments.Value("--left"))
+        s.fLeft = ParseLocator("--left", *left);
+    if (std::optional<std::string> right = arguments.Value("--right"))
+        s.fRight = ParseLocator("--right", *right);
     s.fGrid = arguments.Has("--grid");
     return s;
 }

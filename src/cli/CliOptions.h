@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace NSZubrik {
+class CZubrikDocument;
+}
+
 namespace NSZubrikCli {
 
 enum EExitCode : int {
@@ -77,6 +81,18 @@ std::vector<int32_t> ParseIntegerList(const std::string& flag, const std::string
                                       const std::vector<std::array<int32_t, 2>>& ranges);
 
 // The settings flags, in the units the loop file stores.
+// A locator as given: frames ("44100"), seconds ("1.5s") or bar:beat
+// ("2:1", both counted from 1 at the start of the loop).
+struct SLocator {
+    enum EUnit { kFrames, kSeconds, kBarBeat };
+    std::string fText;
+    EUnit fUnit = kFrames;
+    int64_t fFrames = 0;
+    double fSeconds = 0.0;
+    int32_t fBar = 1;
+    int32_t fBeat = 1;
+};
+
 struct SSettings {
     std::optional<int32_t> fSensitivity;
     std::optional<int32_t> fGate;
@@ -103,8 +119,8 @@ struct SSettings {
     std::optional<int32_t> fPitch;
     // Thousandths of unity.
     std::optional<int32_t> fGain;
-    std::optional<int32_t> fLeft;
-    std::optional<int32_t> fRight;
+    std::optional<SLocator> fLeft;
+    std::optional<SLocator> fRight;
     bool fGrid = false;
 
     // A flag that only tempo mode makes audible.
@@ -117,6 +133,13 @@ struct SSettings {
 SSettings ParseSettings(const CArguments& arguments);
 // --bars N or --bars auto, and --beats, into settings.
 void ParseLoopLength(const CArguments& arguments, SSettings& settings);
+
+// --left or --right in any of its units; a usage error names the flag.
+SLocator ParseLocator(const std::string& flag, const std::string& text);
+
+// The frame a locator names in the open document: bar:beat counts from the
+// left locator in the loop's beats (a usage error without a loop length).
+int64_t LocatorFrame(const NSZubrik::CZubrikDocument& document, const std::string& flag, const SLocator& locator);
 
 // "120", "120.5", "99.125": thousandths of a beat per minute.
 int32_t ParseTempo(const std::string& text);

@@ -3,9 +3,10 @@
 //
 // The render is defined so that its output is reproducible: the document is
 // opened as usual, the settings flags are applied as document commands (with
-// preview switched on), a copy of the sequencer starts from Stopped with the
-// play-loop command, and its render is called for consecutive 256-frame
-// pieces, the size the audio output asks for, until the length is reached.
+// preview switched on), and the engine's offline renderer plays the loop from
+// its first segment on a copy of the document's sequencer. The sequencer
+// works on a fixed grid of blocks, so the frames do not depend on the size of
+// the pieces the renderer asks for.
 #include <cmath>
 #include <iostream>
 #include <vector>
@@ -17,8 +18,7 @@
 #include "cli/CliSession.h"
 #include "cli/CliWaveFiles.h"
 #include "document/ZubrikDocument.h"
-#include "engine/Sequencer.h"
-#include "io/SoundFileReader.h"
+#include "engine/OfflineRenderer.h"
 
 namespace NSZubrikCli {
 
@@ -26,7 +26,6 @@ using namespace NSZubrik;
 
 namespace {
 
-constexpr int32_t kPieceFrames = 256;
 // Longer renders than this are refused (over an hour at 48 kHz).
 constexpr double kMaximumSeconds = 3600.0;
 
@@ -80,34 +79,22 @@ int32_t FramesToRender(const CZubrikDocument& document, const SRenderLength& len
 void Render(CConsoleSession& session, const CZubrikDocument& document, const std::filesystem::path& output,
             int32_t bits, int32_t frameCount)
 {
-    const CZubrikSequencer& sequencer = document.GetSequencer();
-    const int32_t rate = sequencer.GetOutputSampleRate();
-    const bool stereo = document.GetWaveSample().IsStereo();
+    COfflineRenderer renderer(document.GetSequencer());
     WriteOutput(output, [&] {
         CZubrikLengthyOperation operation(u"Frames left to render:", ProgressText(NSStrings::kCancel), true,
                                           session.GetLengthyServices());
-        CRenderedWaveWriter writer(output, rate, stereo, bits, frameCount);
-        // A copy of the document's sequencer, as every offline render uses:
-        // it starts stopped with its cursor on the loop's first segment, and
-        // the play-loop command is consumed by the first piece. (The
-        // document's own sequencer would, once stopped, wait for an audio
-        // thread that a render does not have.)
-        CZubrikSequencer copy(sequencer);
-        copy.StartLoop();
-        std::vector<float> left(kPieceFrames), right(kPieceFrames);
-        float* const out[2] = {left.data(), right.data()};
-        for (int32_t done = 0; done < frameCount;) {
-            if ((done & 0xFFFF) == 0) {
-                operation.SetCount(frameCount - done);
-                operation.SetPercent(int32_t(int64_t(done) * 100 / frameCount));
-                if (operation.StopRequested())
-                    throw XUserPressedStop();
-            }
-            copy.Render(out, kPieceFrames);
-            const int32_t keep = std::min(kPieceFrames, frameCount - done);
-            writer.Write(left.data(), right.data(), keep);
-            done += keep;
-        }
+        CRenderedWaveWriter writer(output, renderer.GetOutputSampleRate(), document.GetWaveSample().IsStereo(),
+                                   bits, frameCount);
+        renderer.SetProgress([&](int32_t done, int32_t total) {
+            if ((done & 0xFFFF) != 0)
+                return true;
+            operation.SetCount(total - done);
+            operation.SetPercent(int32_t(int64_t(done) * 100 / total));
+            return !operation.StopRequested();
+        });
+        renderer.RenderLoop(frameCount, [&](const float* left, const float* right, int32_t count) {
+            writer.Write(left, right, count);
+        });
         writer.Commit();
         operation.Finish();
     });
@@ -134,8 +121,9 @@ int RunRender(const TArguments& arguments)
     const SSettings settings = ParseSettings(args);
     const SRenderLength length = ParseLength(args);
     const int32_t bits = ParseBits(args);
-    const std::optional<int32_t> rate = args.Integer("--rate", int32_t(CSoundFileReader::kMinSampleRate),
-                                                     int32_t(CSoundFileReader::kMaxSampleRate));
+    // The rates the sequencer renders at.
+    const std::optional<int32_t> rate =
+        args.Integer("--rate", CZubrikSampler::kMinimumOutputRate, CZubrikSampler::kMaximumOutputRate);
     CConsoleSession session(args);
     std::unique_ptr<CZubrikDocument> document = session.OpenDocument(args.GetFiles()[0]);
     session.RefuseOutputOverInput(output);

@@ -10,6 +10,7 @@
 
 #include "app/Alert.h"
 #include "app/ResourceIds.h"
+#include "app/Zubrik.h"
 #include "app/ZubrikErrors.h"
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZubrikFile.h"
@@ -140,7 +141,7 @@ CConsoleSession::CConsoleSession(const CArguments& arguments)
     policy.fInteractive = arguments.Has("--interactive");
     if (std::optional<std::string> bars = arguments.Value("--bars")) {
         int64_t value = 0;
-        if (ParseInteger(*bars, value) && value >= 1 && value <= 999)
+        if (ParseInteger(*bars, value) && value >= 1 && value <= CZubrikDocument::kMaximumBars)
             policy.fBars = static_cast<int32_t>(value);
     }
     fPresenter.SetPolicy(policy);
@@ -173,21 +174,13 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
     fInput = file;
     std::unique_ptr<CZubrikDocument> document;
     try {
-        std::unique_ptr<CZubrikFile> loopFile;
-        try {
-            loopFile = std::make_unique<CZubrikFile>(file);
-        } catch (const XZBX2UnsupportedFormat&) {
-            // Not a loop file of any kind: a sound file, analysed afresh.
-        }
-        if (loopFile) {
-            document = CZubrikDocument::OpenFile(*loopFile, file, fDocumentServices);
-            document->OpenedInWindow(true);
-        } else {
-            std::unique_ptr<CABCWaveSample> wave = LoadSoundFile(file);
-            document = CZubrikDocument::CreateFromSoundFile(std::move(wave), file, fDocumentServices,
-                                                            ReadSliceMarkers(file));
-            document->OpenedInWindow(!fLeftToFirstSlice);
-        }
+        // The window's open path, old-file notes included; the left locator
+        // of a sound file moves only when asked.
+        CZubrik::OpenDocumentFile(file, LoadSoundFile, fPreferences, fDocumentServices,
+                                  [&](std::unique_ptr<CZubrikDocument> opened, bool fromLoopFile) {
+                                      document = std::move(opened);
+                                      document->OpenedInWindow(fromLoopFile || !fLeftToFirstSlice);
+                                  });
     } catch (const XUnsupportedSoundFileProperties& failure) {
         BadInput(file, failure.GetAlert());
     } catch (const XUserInterrupted&) {
@@ -214,15 +207,9 @@ std::unique_ptr<CZubrikDocument> CConsoleSession::OpenDocument(const std::filesy
 
 void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& s, bool previewOn, bool needsLength)
 {
-    if (s.fLeft || s.fRight) {
-        const int32_t frames = document.GetWaveSample().GetFrameCount();
-        const int32_t left = s.fLeft.value_or(document.GetLeftLocator());
-        const int32_t right = s.fRight.value_or(document.GetRightLocator());
-        if (left >= right || right > frames)
-            UsageError("the locators must satisfy 0 <= --left < --right <= " + std::to_string(frames) +
-                       " (the frame count)");
-        document.SetLoop(left, right);
-    }
+    // Locators in frames or seconds first, so that the loop length chosen
+    // below fits them; those in bar:beat count in that loop length.
+    ApplyLocators(document, s, false);
     if (s.fSensitivity)
         document.SetSensitivity(*s.fSensitivity);
     if (s.fGate)
@@ -244,6 +231,7 @@ void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& 
                       << " BPM; give --bars to choose\n";
         }
     }
+    ApplyLocators(document, s, true);
     const bool lengthGiven = s.fBars || s.fBeats || s.fBarsAuto || (needsLength && noLength);
     if (s.fPreview.value_or(document.IsPreviewOn() || previewOn || lengthGiven) != document.IsPreviewOn()) {
         document.TogglePreviewPlay();
@@ -285,6 +273,23 @@ void CConsoleSession::ApplySettings(CZubrikDocument& document, const SSettings& 
         std::cerr << "zubrik-cli: note: effects switch on and off only in tempo mode (preview on, with --bars "
                      "or --beats)\n";
     CheckInterrupted();
+}
+
+void CConsoleSession::ApplyLocators(CZubrikDocument& document, const SSettings& s, bool barBeat)
+{
+    auto inPass = [barBeat](const std::optional<SLocator>& locator) {
+        return locator && (locator->fUnit == SLocator::kBarBeat) == barBeat;
+    };
+    if (!inPass(s.fLeft) && !inPass(s.fRight))
+        return;
+    const int64_t frames = document.GetWaveSample().GetFrameCount();
+    const int64_t left = inPass(s.fLeft) ? LocatorFrame(document, "--left", *s.fLeft) : document.GetLeftLocator();
+    const int64_t right =
+        inPass(s.fRight) ? LocatorFrame(document, "--right", *s.fRight) : document.GetRightLocator();
+    if (left >= right || right > frames)
+        UsageError("the locators must satisfy 0 <= --left < --right <= " + std::to_string(frames) +
+                   " (the frame count; " + std::to_string(left) + " and " + std::to_string(right) + " given)");
+    document.SetLoop(int32_t(left), int32_t(right));
 }
 
 void CConsoleSession::ChooseBars(CZubrikDocument& document)

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/ConsoleAlerts.h"
+#include "cli/CliAlertWording.h"
 #include "cli/CliOptions.h"
 #include "document/DocumentTypes.h"
 #include "platform/DiskKitUtils.h"
@@ -76,6 +77,9 @@ private:
     // Sets the power of two of bars that puts the original tempo at 90 BPM or
     // more and under 180.
     static void ChooseBars(NSZubrik::CZubrikDocument& document);
+    // The locators given in frames or seconds (barBeat false), or those in
+    // bar:beat (true), set together.
+    static void ApplyLocators(NSZubrik::CZubrikDocument& document, const SSettings& settings, bool barBeat);
 
     // The outputs of this job, opened before anything is written.
     NSDiskKitUtils::CWriteTransaction fOutputs;
@@ -84,7 +88,7 @@ private:
     bool fMayReplace;
     bool fQuiet;
     bool fLeftToFirstSlice;
-    NSZubrik::CConsoleAlertPresenter fPresenter;
+    CCliAlertPresenter fPresenter;
     NSZubrik::CConsoleNoLengthDialog fLengthDialog;
     NSZubrik::CConsoleProgressHost fProgress;
     NSZubrik::CDefaultDocumentPreferences fPreferences;

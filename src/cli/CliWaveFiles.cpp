@@ -12,6 +12,7 @@
 #include "audiodata/WaveSample.h"
 #include "document/LengthyOperation.h"
 #include "platform/DiskKitUtils.h"
+#include "io/SoundFileWriter.h"
 #include "platform/SoundKitGlue.h"
 
 namespace NSZubrikCli {
@@ -20,7 +21,6 @@ using namespace NSZubrik;
 
 namespace {
 
-constexpr int32_t kBlockFrames = 2048;
 // Full scale of the sound libraries' float samples.
 constexpr float kLibraryScale = 8388608.0f;
 
@@ -69,52 +69,23 @@ std::vector<uint8_t> FloatWaveHeader(int32_t sampleRate, int32_t channels, int32
     return header.Data();
 }
 
-void Load(const CABCWaveSample& wave, int32_t start, int32_t count, int16_t* block)
-{
-    if (wave.IsStereo())
-        wave.GetInt16Stereo(start, count, block);
-    else
-        wave.GetInt16s(start, count, block, 1);
-}
-
-void Load(const CABCWaveSample& wave, int32_t start, int32_t count, int32_t* block)
-{
-    if (wave.IsStereo())
-        wave.GetInt24Stereo(start, count, block);
-    else
-        wave.GetInt24s(start, count, block, 1);
-}
-
-// Frames per block written. A 16-bit sound's block is as large as the file
-// bridge's own block, so the library hands it to the file in one piece
-// instead of having it gathered and copied; deeper sounds are converted by
-// the library piece by piece anyway.
-template <typename TSample>
-int32_t BlockFrames(const CABCWaveSample& wave)
-{
-    if (!std::is_same_v<TSample, int16_t>)
-        return kBlockFrames;
-    return NSDiskKitUtils::CMediaBridge::kBlockBytes / int32_t(sizeof(int16_t) * (wave.IsStereo() ? 2 : 1));
-}
-
-// Every frame in blocks, with progress and Stop before each block.
-template <typename TSample>
-void WriteBlocks(const CABCWaveSample& wave, NSSoundKitGlue::CSoundEncoder& encoder, ILengthyProgress& progress)
-{
-    const int32_t frames = wave.GetFrameCount();
-    const int32_t blockFrames = BlockFrames<TSample>(wave);
-    std::vector<TSample> block(size_t(blockFrames) * 2);
-    for (int32_t done = 0; done < frames;) {
-        progress.SetCount(frames - done);
-        progress.SetPercent(int32_t(int64_t(done) * 100 / frames));
-        if (progress.StopRequested())
-            throw XUserPressedStop();
-        const int32_t count = std::min(blockFrames, frames - done);
-        Load(wave, done, count, block.data());
-        encoder.WriteFrames(block.data(), uint32_t(count));
-        done += count;
+// Shows the frames left beside the percent the sound-file writer reports.
+class CFramesLeftProgress final : public ILengthyProgress {
+public:
+    CFramesLeftProgress(ILengthyProgress& progress, int32_t frames) : fProgress(progress), fFrames(frames) {}
+    void SetText(const std::u16string& text) override { fProgress.SetText(text); }
+    void SetCount(int32_t count) override { fProgress.SetCount(count); }
+    void SetPercent(int32_t percent) override
+    {
+        fProgress.SetCount(int32_t(int64_t(fFrames) * (100 - percent) / 100));
+        fProgress.SetPercent(percent);
     }
-}
+    bool StopRequested() const override { return fProgress.StopRequested(); }
+
+private:
+    ILengthyProgress& fProgress;
+    int32_t fFrames;
+};
 
 } // namespace
 
@@ -133,34 +104,17 @@ ESoundFileKind KindOfOutput(const std::filesystem::path& file)
 void WriteWaveSample(const CABCWaveSample& wave, const std::filesystem::path& file, ESoundFileKind kind,
                      ILengthyProgress& progress)
 {
-    const bool riff = kind == ESoundFileKind::kWave;
-    NSSoundKit::ISoundKit& kit = riff ? static_cast<NSSoundKit::ISoundKit&>(NSRiffSoundGlue::GetKit())
-                                      : static_cast<NSSoundKit::ISoundKit&>(NSFormSoundGlue::GetKit());
-    const int32_t channels = wave.IsStereo() ? 2 : 1;
-    const int32_t frames = wave.GetFrameCount();
-    NSSoundKit::SProperties properties;
-    properties.channels = uint16_t(channels);
-    properties.bits = wave.GetBitDepth() > 16 ? 24 : 16;
-    properties.sampleRate = uint32_t(wave.GetSampleRate());
-    properties.frames = uint32_t(frames);
-    // The locators travel as the sound's main loop, which the sound-file
-    // reader takes back as the locators.
-    properties.loopKind = NSSoundKit::kLoopSustain;
-    properties.loopPlay = NSSoundKit::kLoopPlayForward;
-    properties.loopStart = wave.GetLoopStart();
-    properties.loopEnd = wave.GetLoopEnd();
-
-    NSDiskKitUtils::CSafeFileWriter writer(file, NSDiskKitUtils::MakeFourCC(riff ? "WAVE" : "AIFF"));
-    NSSoundKitGlue::CSoundEncoder encoder(kit, writer.GetMedia(), properties);
-    // A 16-bit sound goes out in its own width, untouched; a 24-bit one on
-    // the 24-bit scale, which holds every stored value exactly.
-    if (properties.bits == 16)
-        WriteBlocks<int16_t>(wave, encoder, progress);
-    else
-        WriteBlocks<int32_t>(wave, encoder, progress);
-    encoder.Finish();
-    writer.Commit();
-    progress.SetPercent(100);
+    // Every frame as stored; the locators travel as the sound's main loop,
+    // which the sound-file reader takes back as the locators.
+    SPieceWriteOptions options;
+    options.fBitDepth = wave.GetBitDepth() > 16 ? 24 : 16;
+    options.fLoopStart = wave.GetLoopStart();
+    options.fLoopEnd = wave.GetLoopEnd();
+    options.fInstrument = false;
+    options.fProgressFrames = 0;
+    CFramesLeftProgress framesLeft(progress, wave.GetFrameCount());
+    WriteSoundFile(wave, options, kind == ESoundFileKind::kWave ? EPlainSoundFile::kWave : EPlainSoundFile::kAiff,
+                   file, framesLeft);
 }
 
 // ------------------------------------------------------------------ rendered

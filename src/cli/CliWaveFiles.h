@@ -1,5 +1,6 @@
-// Sound files the command line writes itself: a document's sound as WAVE or
-// AIFF with its locators as the loop (convert, process), and rendered float
+// Sound files the command line writes: a document's sound as WAVE or
+// AIFF with its locators as the loop (convert, process; through the one
+// sound-file writer the exports use), and rendered float
 // audio as a WAVE file of 16 or 24 bits, clipped as the audio output clips,
 // or of 32-bit floats, unclipped (render). Every file goes through a
 // temporary file beside the target, so a stop or a failure leaves nothing
@@ -24,7 +25,7 @@ enum class ESoundFileKind { kWave, kAiff, kLoopFile, kOther };
 ESoundFileKind KindOfOutput(const std::filesystem::path& file);
 
 // Every frame as stored, at the storage depth (16 or 24 bits), with the
-// locators written as the sound's loop. Stop raises XUserPressedStop.
+// locators written as the sound's loop. Stop raises XUserAbortedExport.
 void WriteWaveSample(const NSZubrik::CABCWaveSample& wave, const std::filesystem::path& file,
                      ESoundFileKind kind, NSZubrik::ILengthyProgress& progress);
 

@@ -234,9 +234,8 @@ inline int16_t StereoBlockValue(CWaveSamplePreview::SMinMax first, CWaveSamplePr
 
 int32_t LowestSensitivityShowing(int16_t strength, bool locked)
 {
-    constexpr int32_t kMaximumSensitivity = 99;
     int32_t sensitivity = 0;
-    while (!locked && sensitivity < kMaximumSensitivity && strength <= ThresholdForSensitivity(sensitivity))
+    while (!locked && sensitivity < CSliceSequence::kMaximumSensitivity && strength <= ThresholdForSensitivity(sensitivity))
         ++sensitivity;
     return sensitivity;
 }

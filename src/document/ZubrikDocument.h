@@ -45,7 +45,11 @@ public:
     };
     // The status bar's figures are recomputed at most this often.
     static constexpr uint32_t kStatisticsDelay = 30;
+    // The ranges of the loop's settings, as loop files hold them.
     static constexpr int32_t kMaximumBars = 999;
+    static constexpr int32_t kMaximumBeats = 7;
+    static constexpr int32_t kMaximumPitch = 2400;          // cents, either way
+    static constexpr int32_t kMaximumProcessingGain = 7943; // thousandths: +18 dB
 
     // ---- Creation ----
     // The empty start-up document "Untitled": one silent frame at 44100 Hz,

@@ -47,11 +47,23 @@ void COfflineRenderer::Report(int32_t done, int32_t total) const
 
 void COfflineRenderer::RenderLoop(int32_t frameCount, float* left, float* right) const
 {
+    int32_t done = 0;
+    RenderLoop(frameCount, [&](const float* pieceLeft, const float* pieceRight, int32_t count) {
+        std::copy_n(pieceLeft, count, left + done);
+        std::copy_n(pieceRight, count, right + done);
+        done += count;
+    });
+}
+
+void COfflineRenderer::RenderLoop(int32_t frameCount, const TPieceSink& sink) const
+{
     std::unique_ptr<CZubrikSequencer> copy = StartedCopy();
+    std::vector<float> left(kPieceFrames), right(kPieceFrames);
+    float* const out[2] = {left.data(), right.data()};
     for (int32_t done = 0; done < frameCount;) {
-        int32_t count = std::min(kPieceFrames, frameCount - done);
-        float* const out[2] = {left + done, right + done};
+        const int32_t count = std::min(kPieceFrames, frameCount - done);
         copy->Render(out, count);
+        sink(left.data(), right.data(), count);
         done += count;
         Report(done, frameCount);
     }
@@ -64,19 +76,13 @@ std::unique_ptr<CABCWaveSample> COfflineRenderer::RenderLoop(double seconds,
     const bool stereo = fSequencer.GetWaveSample().IsStereo();
     std::unique_ptr<CABCWaveSample> wave =
         CreateWaveSample(GetOutputSampleRate(), frameCount, stereo, bitDepth <= 16 ? 16 : 24);
-
-    std::unique_ptr<CZubrikSequencer> copy = StartedCopy();
-    std::vector<float> left(kPieceFrames), right(kPieceFrames);
-    for (int32_t done = 0; done < frameCount;) {
-        int32_t count = std::min(kPieceFrames, frameCount - done);
-        float* const out[2] = {left.data(), right.data()};
-        copy->Render(out, count);
-        wave->SetFloats(done, count, left.data(), 1);
+    int32_t done = 0;
+    RenderLoop(frameCount, [&](const float* left, const float* right, int32_t count) {
+        wave->SetFloats(done, count, left, 1);
         if (stereo)
-            wave->SetFloats(done, count, right.data(), 2);
+            wave->SetFloats(done, count, right, 2);
         done += count;
-        Report(done, frameCount);
-    }
+    });
     wave->BuildPreview();
     return wave;
 }

@@ -1,6 +1,6 @@
 // Renders the loop the way the preview plays it, without a sound card: a
 // private copy of a sequencer starts the loop at the loop's first segment and
-// is rendered block by block into memory. Used by the command line's render
+// is rendered block by block into memory or piece by piece to a sink. Used by the command line's render
 // job, by checks of the engine and by the benchmarks.
 #pragma once
 
@@ -42,6 +42,12 @@ public:
     // Renders frameCount frames of the playing loop into two float buffers;
     // a mono wave gives identical channels.
     void RenderLoop(int32_t frameCount, float* left, float* right) const;
+
+    // Renders frameCount frames of the playing loop piece by piece, handing
+    // each piece to sink as it is done, so a long render need not fit in
+    // memory; a mono wave gives identical channels.
+    using TPieceSink = std::function<void(const float* left, const float* right, int32_t count)>;
+    void RenderLoop(int32_t frameCount, const TPieceSink& sink) const;
 
 private:
     static constexpr int32_t kPieceFrames = 4096;

@@ -203,10 +203,14 @@ bool CZubrikSequencer::IsTempoMode() const
 
 int32_t CZubrikSequencer::GetOriginalTempo() const
 {
-    int64_t frames = int64_t(fWave->GetLoopEnd()) - fWave->GetLoopStart();
-    double rate = ClampRate(fWave->GetSampleRate());
-    int64_t beats = int64_t(fBars) * fSignatureNumerator + fBeats;
-    double minutes = double(frames) / (rate * 60.0);
+    return OriginalTempoFor(int64_t(fWave->GetLoopEnd()) - fWave->GetLoopStart(), fWave->GetSampleRate(),
+                            int64_t(fBars) * fSignatureNumerator + fBeats);
+}
+
+int32_t CZubrikSequencer::OriginalTempoFor(int64_t loopFrames, int32_t sampleRate, int64_t beats)
+{
+    double rate = ClampRate(sampleRate);
+    double minutes = double(loopFrames) / (rate * 60.0);
     if (minutes <= 0)
         return 0;
     double tempo = double(beats) / minutes * 1000.0 + 0.5;

@@ -129,6 +129,9 @@ public:
     // Thousandths of a beat per minute from the loop length in frames and
     // the bars and beats entered; 0 when the loop has no length.
     int32_t GetOriginalTempo() const;
+    // The same for a loop of loopFrames frames at sampleRate holding beats
+    // beats (for a loop described without a sequencer, as in a file's info).
+    static int32_t OriginalTempoFor(int64_t loopFrames, int32_t sampleRate, int64_t beats);
 
     // Cuts the wave anew (slices, locators, "Silence Selected", tempo mode)
     // and swaps the new list in; a stopped cursor moves to the start of its

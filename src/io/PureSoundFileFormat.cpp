@@ -12,7 +12,6 @@
 #include "document/Exporter.h"
 #include "document/LengthyOperation.h"
 #include "platform/DiskKitUtils.h"
-#include "platform/SoundKitGlue.h"
 #include "tambor/FileNameText.h"
 
 namespace NSZubrik {
@@ -21,10 +20,6 @@ namespace {
 
 const std::vector<int32_t> kPureRates = {11025, 22050, 32000, 44100, 48000, 88200, 96000};
 const std::vector<int32_t> kPureDepths = {16, 24};
-
-// Frames handed to the sound library at a time; progress and the stop flag
-// are looked at before each block.
-constexpr int32_t kWriteBlock = 1024;
 
 std::string Utf8Name(const std::filesystem::path& file)
 {
@@ -40,38 +35,12 @@ std::u16string PieceNumber(int32_t piece)
     return std::u16string(digits.begin(), digits.end());
 }
 
-NSSoundKit::SProperties PieceProperties(const CABCWaveSample& wave, const SPieceWriteOptions& options)
-{
-    NSSoundKit::SProperties properties;
-    properties.channels = wave.IsStereo() ? 2 : 1;
-    properties.bits = options.fBitDepth >= 24 ? 24 : 16;
-    properties.sampleRate = static_cast<uint32_t>(wave.GetSampleRate());
-    properties.frames = static_cast<uint32_t>(wave.GetFrameCount());
-    if (options.fLoopEnd > 0) {
-        properties.loopKind = NSSoundKit::kLoopSustain;
-        properties.loopPlay = NSSoundKit::kLoopPlayForward;
-        properties.loopStart = 0;
-        properties.loopEnd = std::min(options.fLoopEnd, wave.GetFrameCount());
-    } else {
-        properties.loopKind = NSSoundKit::kLoopNone;
-        properties.loopPlay = 0;
-        properties.loopStart = 0;
-        properties.loopEnd = 0;
-    }
-    properties.hasInstrument = 1;
-    properties.rootKey = options.fRootKey;
-    properties.keyVelocity[0] = 0;
-    properties.keyVelocity[1] = 0;
-    properties.keyVelocity[2] = 127;
-    return properties;
-}
-
 } // namespace
 
-CABCPureSoundFileFormat::CABCPureSoundFileFormat(std::string extension, uint32_t fileType)
+CABCPureSoundFileFormat::CABCPureSoundFileFormat(std::string extension, EPlainSoundFile type)
     : CABCExportFileFormat(kPureRates, kPureDepths, true, false, 36, 0, true),
       fExtension(std::move(extension)),
-      fFileType(fileType)
+      fType(type)
 {
 }
 
@@ -161,36 +130,10 @@ void CABCPureSoundFileFormat::ExportSlice(CExporter& exporter, int32_t slice,
 void CABCPureSoundFileFormat::WriteWave(const CABCWaveSample& wave, const SPieceWriteOptions& options,
                                         const std::filesystem::path& destination, ILengthyProgress& progress) const
 {
-    NSDiskKitUtils::CSafeFileWriter writer(destination, fFileType);
-    NSSoundKitGlue::CSoundEncoder encoder(GetSoundKit(), writer.GetMedia(), PieceProperties(wave, options));
-    const int32_t total = wave.GetFrameCount();
-    const int32_t channels = wave.IsStereo() ? 2 : 1;
-    std::vector<float> buffer(static_cast<size_t>(kWriteBlock * channels));
-    for (int32_t done = 0; done < total;) {
-        progress.SetPercent(static_cast<int32_t>(int64_t(done) * 100 / total));
-        if (progress.StopRequested())
-            throw XUserAbortedExport();
-        const int32_t count = std::min(kWriteBlock, total - done);
-        if (channels == 2)
-            wave.GetFloat24Stereo(done, count, buffer.data());
-        else
-            wave.GetFloat24s(done, count, buffer.data(), 1);
-        encoder.WriteFrames(buffer.data(), static_cast<uint32_t>(count));
-        done += count;
-    }
-    encoder.Finish();
-    if (!options.fMarkers.empty()) {
-        if (fExtension != ".wav")
-            throw XInvariantCorrupt();
-        NSWaveMarkers::AppendChunks(writer.GetMedia(), NSWaveMarkers::MarkerChunks(options.fMarkers));
-    }
-    writer.Commit();
-    progress.SetPercent(100);
+    WriteSoundFile(wave, options, fType, destination, progress);
 }
 
-CWAVFileFormat::CWAVFileFormat() : CABCPureSoundFileFormat(".wav", NSDiskKitUtils::MakeFourCC("WAVE")) {}
-
-NSSoundKit::ISoundKit& CWAVFileFormat::GetSoundKit() const { return NSRiffSoundGlue::GetKit(); }
+CWAVFileFormat::CWAVFileFormat() : CABCPureSoundFileFormat(".wav", EPlainSoundFile::kWave) {}
 
 void CMarkedWAVFileFormat::Export(CExporter& exporter, const std::filesystem::path& destination,
                                   ILengthyProgress& progress)
@@ -222,8 +165,6 @@ std::string CMarkedWAVFileFormat::MarkerLabel(int32_t slice)
     return "Slice " + std::string(number.begin(), number.end());
 }
 
-CAIFFFileFormat::CAIFFFileFormat() : CABCPureSoundFileFormat(".aif", NSDiskKitUtils::MakeFourCC("AIFF")) {}
-
-NSSoundKit::ISoundKit& CAIFFFileFormat::GetSoundKit() const { return NSFormSoundGlue::GetKit(); }
+CAIFFFileFormat::CAIFFFileFormat() : CABCPureSoundFileFormat(".aif", EPlainSoundFile::kAiff) {}
 
 } // namespace NSZubrik

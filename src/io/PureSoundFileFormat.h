@@ -5,34 +5,16 @@
 #pragma once
 
 #include "io/ExportFileFormat.h"
-#include "io/WaveMarkers.h"
+#include "io/SoundFileWriter.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
-
-namespace NSSoundKit {
-class ISoundKit;
-}
 
 namespace NSZubrik {
 
 class CABCWaveSample;
-
-// How one piece is written.
-struct SPieceWriteOptions {
-    // Written into the instrument data.
-    uint8_t fRootKey = 60;
-    // 24 bits when 24 or more, else 16.
-    int32_t fBitDepth = 16;
-    // The end of the loop that runs from frame 0, in frames of the written
-    // sample; 0 for no loop.
-    int32_t fLoopEnd = 0;
-    // Cue points with labels (WAVE files only).
-    std::vector<NSWaveMarkers::SMarker> fMarkers;
-};
 
 class CABCPureSoundFileFormat : public CABCExportFileFormat {
 public:
@@ -61,16 +43,12 @@ public:
     static std::filesystem::path MakePieceDestination(const std::filesystem::path& destination,
                                                       int32_t piece, std::string_view extension);
 
-    // Writes a rendered wave into a new file (through a temporary file beside
-    // it) with the sound kit and file type of this format. Reports percent
-    // done per block of 1024 frames; a stop raises XUserAbortedExport.
+    // Writes a rendered wave into a new file of this format's type.
     void WriteWave(const CABCWaveSample& wave, const SPieceWriteOptions& options,
                    const std::filesystem::path& destination, ILengthyProgress& progress) const;
 
 protected:
-    CABCPureSoundFileFormat(std::string extension, uint32_t fileType);
-
-    virtual NSSoundKit::ISoundKit& GetSoundKit() const = 0;
+    CABCPureSoundFileFormat(std::string extension, EPlainSoundFile type);
 
 private:
     // Asks before replacing an existing file; false when the user said
@@ -80,7 +58,7 @@ private:
                                      const std::filesystem::path& file, ILengthyProgress& progress);
 
     std::string fExtension;
-    uint32_t fFileType;
+    EPlainSoundFile fType;
     uint8_t fRootKey = 60;
 };
 
@@ -88,9 +66,6 @@ private:
 class CWAVFileFormat : public CABCPureSoundFileFormat {
 public:
     CWAVFileFormat();
-
-protected:
-    NSSoundKit::ISoundKit& GetSoundKit() const override;
 };
 
 // ".wav" as its own export type: the whole loop as one WAVE file with a cue
@@ -111,9 +86,6 @@ public:
 class CAIFFFileFormat : public CABCPureSoundFileFormat {
 public:
     CAIFFFileFormat();
-
-protected:
-    NSSoundKit::ISoundKit& GetSoundKit() const override;
 };
 
 } // namespace NSZubrik

@@ -36,14 +36,6 @@ void ExpectSameSound(const CABCWaveSample& a, const CABCWaveSample& b) {
             ASSERT_EQ(a.GetInt24(frame, channel), b.GetInt24(frame, channel)) << "frame " << frame;
 }
 
-std::string Field(const std::string& json, const std::string& key) {
-    const size_t at = json.find("\"" + key + "\": ");
-    if (at == std::string::npos)
-        return "";
-    const size_t start = at + key.size() + 4;
-    return json.substr(start, json.find_first_of(",}", start) - start);
-}
-
 } // namespace
 
 TEST(Cli, InfoAndSliceMatchTheDocumentsOwnAnalysis) {

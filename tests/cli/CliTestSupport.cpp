@@ -220,4 +220,12 @@ int32_t CountMidiNotes(const std::string& path) {
     return notes;
 }
 
+std::string Field(const std::string& json, const std::string& key) {
+    const size_t at = json.find("\"" + key + "\": ");
+    if (at == std::string::npos)
+        return "";
+    const size_t start = at + key.size() + 4;
+    return json.substr(start, json.find_first_of(",}", start) - start);
+}
+
 } // namespace NSCliTest

@@ -33,6 +33,10 @@ bool HaveSox();
 // right channel half as loud).
 void WriteClickLoop(const std::string& path, int32_t frames, int32_t spacing, bool stereo, int32_t rate = 44100);
 
+// The text after the first "key": of a JSON text, up to the next comma or
+// brace; empty when the key is missing.
+std::string Field(const std::string& json, const std::string& key);
+
 std::vector<std::string> FilesIn(const std::string& folder);
 std::string ReadBytes(const std::string& path);
 

@@ -58,3 +58,30 @@ TEST(OfflineRenderer, ProgressCanStopTheRender)
     EXPECT_THROW(renderer.RenderLoop(1.0), XUserPressedStop);
     EXPECT_EQ(last, 12288); // reported every 4096 frames
 }
+
+// The command line writes the sink's pieces to its file: they must be the
+// frames the audio output gets in its own 256-frame pieces, exactly.
+TEST(OfflineRenderer, SinkPiecesAreTheFramesTheAudioOutputPlays)
+{
+    CLoop loop({0, 3000, 9000}, 20000, 0, 20000, true);
+    COfflineRenderer renderer(*loop.fSequencer);
+    const int32_t frames = 30001;
+    std::vector<float> left, right;
+    renderer.RenderLoop(frames, [&](const float* l, const float* r, int32_t count) {
+        left.insert(left.end(), l, l + count);
+        right.insert(right.end(), r, r + count);
+    });
+    ASSERT_EQ(int32_t(left.size()), frames);
+
+    CZubrikSequencer output(*loop.fSequencer);
+    output.StartLoop();
+    std::vector<float> pieceLeft(256), pieceRight(256);
+    float* const out[2] = {pieceLeft.data(), pieceRight.data()};
+    for (int32_t done = 0; done < frames; done += 256) {
+        output.Render(out, 256);
+        for (int32_t i = 0; i < 256 && done + i < frames; ++i) {
+            ASSERT_EQ(left[done + i], pieceLeft[i]) << done + i;
+            ASSERT_EQ(right[done + i], pieceRight[i]) << done + i;
+        }
+    }
+}

@@ -1,0 +1,45 @@
+// The one writer of plain WAVE and AIFF files, shared by the sound-file
+// exports and the command line: a wave sample as stored, through a temporary
+// file beside the target that replaces it only when complete.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "io/WaveMarkers.h"
+
+namespace NSZubrik {
+
+class CABCWaveSample;
+class ILengthyProgress;
+
+enum class EPlainSoundFile { kWave, kAiff };
+
+// How a wave is laid out in the file.
+struct SPieceWriteOptions {
+    // 24 bits when 24 or more, else 16.
+    int32_t fBitDepth = 16;
+    // A forward sustain loop from fLoopStart to fLoopEnd (at most the frame
+    // count); no loop when fLoopEnd is 0.
+    int32_t fLoopStart = 0;
+    int32_t fLoopEnd = 0;
+    // Instrument data for samplers: the root key over the full key and
+    // velocity range.
+    bool fInstrument = true;
+    uint8_t fRootKey = 60;
+    // Frames written between looks at progress and Stop; 0 for blocks as
+    // large as the file takes in one piece (a faster whole-file write with
+    // fewer reports).
+    int32_t fProgressFrames = 1024;
+    // Cue points with labels (WAVE files only).
+    std::vector<NSWaveMarkers::SMarker> fMarkers;
+};
+
+// Writes every frame of the wave. A sample stored at the written depth goes
+// out exactly as stored; another depth is converted by the sound library.
+// Reports percent done per block; a stop raises XUserAbortedExport.
+void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& options, EPlainSoundFile type,
+                    const std::filesystem::path& destination, ILengthyProgress& progress);
+
+} // namespace NSZubrik
