@@ -255,6 +255,7 @@ void CZubrikWindow::HandleSliceCommand(int32_t command, int32_t sliceIndex)
     case kContextMagnifyToFit:
     case kContextMagnifyToFitLoop:
     case kContextJumpToCursor:
+    case kContextCopyLoop:
     case kContextInvertSelection: RunCommand(command); return;
     default: break;
     }

@@ -14,6 +14,7 @@
 #include "audiodata/WaveSample.h"
 #include "document/Exporter.h"
 #include "document/ZubrikDocument.h"
+#include "ui/WaveformDisplayGroupView.h"
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikMenus.h"
 
@@ -55,6 +56,13 @@ std::vector<short> ReadWave(const std::filesystem::path& file, SF_INFO& info)
     EXPECT_NE(sound, nullptr) << sf_strerror(nullptr);
     if (sound == nullptr)
         return {};
+    // The sound is offered as a sampler loop over all of it.
+    SF_INSTRUMENT instrument{};
+    EXPECT_EQ(sf_command(sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE);
+    EXPECT_EQ(instrument.loop_count, 1);
+    EXPECT_EQ(instrument.loops[0].start, 0u);
+    EXPECT_EQ(int64_t(instrument.loops[0].end), int64_t(info.frames));
+    EXPECT_EQ(instrument.basenote, 60);
     std::vector<short> frames(size_t(info.frames * info.channels));
     sf_readf_short(sound, frames.data(), info.frames);
     sf_close(sound);
@@ -107,6 +115,11 @@ TEST_F(CUiTest, CopyLoopOffersThreeFormsAndPasteMakesAnAnalysedDocument)
     // analysed afresh.
     document.SelectAll();
     document.MuteSlices(0);
+    // The slice context menu's Copy Loop offers the same forms.
+    QApplication::clipboard()->clear();
+    ChooseFromNextMenu(QStringLiteral("Copy Loop"));
+    emit window.GetView().SliceContextMenuRequested(1, window.mapToGlobal(QPoint(100, 100)));
+    EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasFormat("audio/wav"));
     window.GetMenus().Find(kPaste)->trigger();
     Settle();
     CZubrikWindow& pasted = Front();
