@@ -146,6 +146,22 @@ void CZubrik::OpenDocumentFile(const std::filesystem::path& file, const TSoundFi
     ShowOldFileNotes(*loopFile, preferences);
 }
 
+void CZubrik::CopyLoop(CZubrikDocument& document)
+{
+    if (const auto forms = MakeLoopClipboardForms(document, fPreferences.HasNoRingOut()))
+        fHost.PutLoopOnClipboard(*forms);
+}
+
+void CZubrik::PasteAsNewDocument()
+{
+    const std::vector<uint8_t> wave = fHost.GetClipboardData(kWaveFlavour);
+    if (wave.empty())
+        return;
+    const CPastedWaveFile file(wave);
+    fWindows.OpenWindow(CZubrikDocument::CreateFromWaveSample(fHost.ReadSoundFile(file.GetPath()), fDocumentServices),
+                        false);
+}
+
 void CZubrik::OpenRecent(size_t index)
 {
     if (index >= fRecent.GetEntries().size())
@@ -211,6 +227,9 @@ int32_t CZubrik::Command(int32_t command, bool extraModifier)
                 return;
             }
             break;
+        case kCommandPasteAsNewDocument:
+            PasteAsNewDocument();
+            return;
         case kCommandSaveAll:
             for (CZubrikDocument* document : fWindows.GetDocuments())
                 if (document->NeedsSaving())
@@ -234,6 +253,8 @@ bool CZubrik::DispatchToDocument(int32_t command, bool extraModifier, CZubrikDoc
     case kCommandRedo: document.Redo(); break;
     case kCommandDelete: document.DeleteSelectedSlices(); break;
     case kCommandSelectAll: document.SelectAll(); break;
+    case kCommandCopyLoop:
+    case kContextCopyLoop: CopyLoop(document); break;
     case kCommandInvertSelection:
     case kContextInvertSelection: document.InvertSelection(); break;
     case kCommandShowEnvelope: document.TogglePanel(SViewAndEditAttributes::kEnvelopePanel, extraModifier); break;

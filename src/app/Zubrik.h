@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "document/DocumentTypes.h"
+#include "io/ClipboardExchange.h"
 #include "engine/AudioCardManager.h"
 
 namespace NSZubrik {
@@ -100,6 +101,17 @@ public:
     virtual bool HandleCommand(int32_t command, CZubrikDocument* front) = 0;
     // Calls off a quit under way, if there is one.
     virtual void AbandonQuit() = 0;
+    // Replaces what the system clipboard holds with the forms of a copied
+    // loop (key and complete file each). A front end without a clipboard
+    // drops them.
+    virtual void PutLoopOnClipboard(const std::vector<SClipboardForm>& forms) { (void)forms; }
+    // The clipboard's file of the given four-character kind; empty when it
+    // holds none.
+    virtual std::vector<uint8_t> GetClipboardData(const std::string& flavour)
+    {
+        (void)flavour;
+        return {};
+    }
 };
 
 class CZubrik : public IRecentlyUsedDocumentsListener, public IAudioCardManagerListener {
@@ -113,6 +125,8 @@ public:
         kCommandSaveAs = 50007,
         kCommandUndo = 50009,
         kCommandRedo = 50010,
+        kCommandCopyLoop = 50012,
+        kCommandPasteAsNewDocument = 50013,
         kCommandDelete = 50014,
         kCommandSelectAll = 50015,
         kCommandSaveAll = 20105,
@@ -127,6 +141,7 @@ public:
         kCommandReAnalyze = 20408,
         kCommandAddSlicesAtGrid = 20409,
         kContextInvertSelection = 1733,
+        kContextCopyLoop = 1741,
     };
 
     // None of the three is owned; all must outlive the application object.
@@ -220,6 +235,12 @@ public:
 private:
     void OpenDocument(const std::filesystem::path& file);
     void OpenRecent(size_t index);
+    // Copy Loop: the three forms onto the clipboard, or nothing when the
+    // copy was cancelled.
+    void CopyLoop(CZubrikDocument& document);
+    // Paste as New Document: the clipboard's WAVE form, read with every check
+    // of an opened sound file, as a new analysed "Untitled" document.
+    void PasteAsNewDocument();
     // False for a command that is not a document command.
     bool DispatchToDocument(int32_t command, bool extraModifier, CZubrikDocument& document);
     void OpenSavedAudioDevice();

@@ -287,6 +287,11 @@ void CWaveformDisplayGroupView::RequestSliceContextMenu(int32_t sliceIndex, cons
     emit SliceContextMenuRequested(sliceIndex, globalPosition);
 }
 
+void CWaveformDisplayGroupView::RequestDragOut(int32_t sliceIndex, bool asMidi)
+{
+    emit DragOutRequested(sliceIndex, asMidi);
+}
+
 // ------------------------------------------------------------------ document listener
 
 void CWaveformDisplayGroupView::ParametersChanged(CZubrikDocument&)

@@ -73,6 +73,7 @@ public:
     // Shows a gesture hint; an empty text clears it.
     void ShowHint(const QString& text);
     void RequestSliceContextMenu(int32_t sliceIndex, const QPoint& globalPosition);
+    void RequestDragOut(int32_t sliceIndex, bool asMidi);
     // Scrolls by a number of the large waveform's pixels.
     void ScrollByPixels(int32_t pixels);
     // Width of the views that map frames to pixels.
@@ -88,6 +89,10 @@ signals:
     // A right-button press on a slice handle: the window opens the slice
     // context menu for that slice.
     void SliceContextMenuRequested(int32_t sliceIndex, const QPoint& globalPosition);
+    // A Ctrl-drag in the slice-handle strip leaves for another program: the
+    // slice (or the selected slices when it is selected; the whole loop for
+    // -1) as WAVE files, or the loop as a MIDI file.
+    void DragOutRequested(int32_t sliceIndex, bool asMidi);
     // A press in the waveform wants the slice at this frame to sound; the
     // window plays it through the sound card.
     void SlicePlayRequested(int32_t frame);

@@ -1,6 +1,8 @@
 #include "ui/ZubrikApplication.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -13,6 +15,7 @@
 #include "audiodata/WaveSample.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
+#include "ui/LoopClipboard.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikWindow.h"
@@ -238,6 +241,17 @@ bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)
 }
 
 void CZubrikApplication::AbandonQuit() { NSFrameKit::CFrameKit::AbandonQuit(); }
+
+void CZubrikApplication::PutLoopOnClipboard(const std::vector<SClipboardForm>& forms)
+{
+    QGuiApplication::clipboard()->setMimeData(MakeLoopMimeData(forms));
+}
+
+std::vector<uint8_t> CZubrikApplication::GetClipboardData(const std::string& flavour)
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data == nullptr ? std::vector<uint8_t>() : ClipboardBytes(*data, flavour);
+}
 
 // ------------------------------------------------------------------ windows
 

@@ -91,6 +91,8 @@ public:
     void OpenHelp(int32_t helpId) override;
     bool HandleCommand(int32_t command, CZubrikDocument* front) override;
     void AbandonQuit() override;
+    void PutLoopOnClipboard(const std::vector<SClipboardForm>& forms) override;
+    std::vector<uint8_t> GetClipboardData(const std::string& flavour) override;
 
     // ---- IDocumentWindows ----
     void OpenWindow(std::unique_ptr<CZubrikDocument> document, bool skipLeftLocatorQuestion) override;

@@ -67,10 +67,10 @@ bool IsCheckItem(int32_t command)
 }
 
 // Commands of parts of the program that are not in the window yet: the
-// clipboard exchange, the export dialog and the preferences dialog.
+// export dialog and the preferences dialog.
 bool IsUnavailable(int32_t command)
 {
-    return command == kCopy || command == kPaste || command == kExport || command == kPreferences;
+    return command == kExport || command == kPreferences;
 }
 
 } // namespace
@@ -155,8 +155,9 @@ void CZubrikMenus::Update(const CZubrikDocument& document, const SMenuState& sta
     SetItemText(kClear, field ? 20216 : 20206);
     const bool anyShown = document.CountShownSlices() > 0;
     Find(kCut)->setEnabled(field);
-    Find(kCopy)->setEnabled(field);
-    Find(kPaste)->setEnabled(field);
+    // Copy Loop and Paste as New Document work on any document.
+    Find(kCopy)->setEnabled(true);
+    Find(kPaste)->setEnabled(true);
     Find(kClear)->setEnabled(field || document.CountShownSelectedSlices() > 0);
     Find(kSelectAll)->setEnabled(field || anyShown);
     Find(kInvertSelection)->setEnabled(anyShown);
@@ -170,7 +171,7 @@ void CZubrikMenus::Update(const CZubrikDocument& document, const SMenuState& sta
     Find(kExportAsOneSample)->setChecked(document.IsExportAsOneSample());
     Find(kSilenceSelected)->setChecked(document.GetParameters().fSilenceSelected);
     for (const auto& [command, action] : fActions)
-        if (IsUnavailable(command) && !(field && (command == kCopy || command == kPaste)))
+        if (IsUnavailable(command))
             action->setEnabled(false);
     UpdateRecent(state);
 }
@@ -233,8 +234,6 @@ void CZubrikMenus::ShowSliceContextMenu(QWidget* parent, const CZubrikDocument& 
             action->setCheckable(true);
             action->setChecked(command == kContextLocked ? slice.IsLocked() : slice.IsMuted());
         }
-        if (command == kContextCopyLoop)
-            action->setEnabled(false);
         QObject::connect(action, &QAction::triggered, &menu, [&handler, command] { handler(command); });
     }
     menu.exec(globalPosition);

@@ -4,6 +4,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDrag>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include "document/ZubrikDocument.h"
 #include "ui/toolbars/DocumentToolBars.h"
 #include "ui/toolbars/Knob.h"
+#include "ui/DragOut.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "ui/ZubrikApplication.h"
@@ -155,6 +157,7 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
                                                        HandleSliceCommand(command, sliceIndex);
                                                    });
             });
+    connect(fView, &CWaveformDisplayGroupView::DragOutRequested, this, &CZubrikWindow::DragOut);
     fView->SetScrollDuringPlayback(fApplication.GetPreferences().GetScrollDuringPlayback());
     fView->SetShowChannelsSummed(fApplication.GetPreferences().GetViewStereoAsSum());
 
@@ -242,6 +245,19 @@ void CZubrikWindow::ProcessCommand(int32_t command)
     fDocument->Notify();
 }
 
+void CZubrikWindow::DragOut(int32_t sliceIndex, bool asMidi)
+{
+    QMimeData* data = nullptr;
+    fApplication.RunWork([&] {
+        data = MakeDragOutData(*fDocument, sliceIndex, asMidi, fApplication.GetPreferences().HasNoRingOut());
+    });
+    if (data == nullptr)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->exec(Qt::CopyAction);
+}
+
 void CZubrikWindow::HandleSliceCommand(int32_t command, int32_t sliceIndex)
 {
     const CSliceSequence& slices = fDocument->GetSliceSequence();
@@ -255,6 +271,7 @@ void CZubrikWindow::HandleSliceCommand(int32_t command, int32_t sliceIndex)
     case kContextMagnifyToFit:
     case kContextMagnifyToFitLoop:
     case kContextJumpToCursor:
+    case kContextCopyLoop:
     case kContextInvertSelection: RunCommand(command); return;
     default: break;
     }

@@ -45,6 +45,8 @@ public:
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
     // An item of the slice context menu, for the slice it was opened on.
     void HandleSliceCommand(int32_t command, int32_t sliceIndex);
+    // A drag out of the window that began on a slice (-1: on none).
+    void DragOut(int32_t sliceIndex, bool asMidi);
     // Refreshes the menus from the document and the keyboard focus.
     void UpdateMenus();
     // Idle time: follows the play position while the preview plays.

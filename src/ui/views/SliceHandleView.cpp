@@ -1,5 +1,6 @@
 #include "ui/views/SliceHandleView.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cstdlib>
@@ -117,6 +118,15 @@ void CSliceHandleView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     const Qt::KeyboardModifiers modifiers = event->modifiers();
+    // Ctrl has no other meaning in the strip: it takes slices out of the
+    // window without touching the selection.
+    if (modifiers & Qt::ControlModifier) {
+        fDrag = EDrag::kOut;
+        fOutSlice = hit;
+        fOutAsMidi = modifiers & Qt::AltModifier;
+        fOutFrom = event->position().toPoint();
+        return;
+    }
     if (hit >= 0) {
         PressOnSlice(hit, modifiers);
         return;
@@ -191,6 +201,12 @@ void CSliceHandleView::mouseMoveEvent(QMouseEvent* event)
         return;
     case EDrag::kRange:
         Group().SetDragBand(fRangeFrom, FrameAt(x));
+        return;
+    case EDrag::kOut:
+        if ((event->position().toPoint() - fOutFrom).manhattanLength() >= QApplication::startDragDistance()) {
+            fDrag = EDrag::kNone;
+            Group().RequestDragOut(fOutSlice, fOutAsMidi || (event->modifiers() & Qt::AltModifier));
+        }
         return;
     case EDrag::kNone:
         Group().ShowHint(GestureHint(0));

@@ -1,6 +1,6 @@
 // The strip above the large waveform that holds a handle per shown slice:
 // selecting, moving, muting and locking slices, and dragging out a range of
-// slices to select.
+// slices to select, and Ctrl-dragging slices or the loop out as files.
 #pragma once
 
 #include <QPixmap>
@@ -29,7 +29,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    enum class EDrag { kNone, kSlice, kRange };
+    // kOut: a Ctrl-press waiting for the pointer to move far enough to
+    // leave the window with the slice, the selection or the loop.
+    enum class EDrag { kNone, kSlice, kRange, kOut };
 
     void PressOnSlice(int32_t index, Qt::KeyboardModifiers modifiers);
     void DragSliceTo(int32_t x, bool snapToZero);
@@ -42,6 +44,11 @@ private:
     // The frame where the dragged slice now stands.
     int32_t fDraggedSlice = 0;
     int32_t fRangeFrom = 0;
+    // The slice a drag out started on (-1: the whole loop) and where.
+    int32_t fOutSlice = -1;
+    QPoint fOutFrom;
+    // Alt: the loop as a MIDI file instead.
+    bool fOutAsMidi = false;
     QPixmap fHandleImages[6];
     qreal fHandleRatio = 0;
     QRgb fHandlePalette = 0;
