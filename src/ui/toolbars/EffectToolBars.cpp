@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 #include <string>
 
 #include "app/ResourceIds.h"
@@ -101,15 +102,26 @@ CABCEffectToolBar::CABCEffectToolBar(CZubrikDocument& document, int32_t titleEnt
     fDocument.AddListener(*this);
 }
 
-CABCEffectToolBar::~CABCEffectToolBar() { fDocument.RemoveListener(*this); }
+CABCEffectToolBar::~CABCEffectToolBar()
+{
+    fDocument.RemoveListener(*this);
+    // A knob that loses the focus as it goes ends its gesture through this
+    // bar, so the knobs go while the bar is still whole.
+    qDeleteAll(fKnobs);
+    fKnobs.clear();
+}
 
 CKnobControl& CABCEffectToolBar::AddKnob(int32_t entry, int32_t infoEntry, const SKnobRange& range,
                                          CKnobControl::TFormat format, void (CZubrikDocument::*setter)(int32_t))
 {
     // Each bar's tool tips follow its labels by a fixed distance.
     const int32_t toolTipEntry = entry + fToolTipOffset;
+    // The document is captured by reference, not through this bar, so the
+    // call never goes through the bar's own type.
+    CZubrikDocument& document = fDocument;
     auto* knob = new CKnobControl(
-        entry, toolTipEntry, infoEntry, range, format, [this, setter](int32_t value) { (fDocument.*setter)(value); },
+        entry, toolTipEntry, infoEntry, range, format,
+        [&document, setter](int32_t value) { std::invoke(setter, document, value); },
         [this] { fDocument.EndEditGesture(); }, this);
     fKnobs.push_back(knob);
     fLayout->addWidget(knob);

@@ -49,7 +49,15 @@ CSecondToolBar::CSecondToolBar(CZubrikDocument& document, QWidget* parent)
     fDocument.AddListener(*this);
 }
 
-CSecondToolBar::~CSecondToolBar() { fDocument.RemoveListener(*this); }
+CSecondToolBar::~CSecondToolBar()
+{
+    fDocument.RemoveListener(*this);
+    // A knob that loses the focus as it goes ends its gesture through this
+    // bar, so the knobs go while the bar is still whole.
+    delete fGateSensitivityKnob;
+    delete fPitchKnob;
+    delete fProcessingGainKnob;
+}
 
 void CSecondToolBar::AddTools()
 {

@@ -60,10 +60,9 @@ CTopToolBar::CTopToolBar(CZubrikDocument& document, QWidget* parent)
     fLayout->addSpacing(6);
 
     using P = SViewAndEditAttributes;
-    fTransientShaperButton = AddPanelButton(kTexts + 4, kInfo + 4, P::kEnvelopePanel, &CZubrikDocument::ToggleEnvelope);
-    fCompressorButton = AddPanelButton(kTexts + 5, kInfo + 6, P::kTransientShaperPanel,
-                                       &CZubrikDocument::ToggleTransientShaper);
-    fEqualizerButton = AddPanelButton(kTexts + 6, kInfo + 5, P::kEqualizerPanel, &CZubrikDocument::ToggleEqualizer);
+    fTransientShaperButton = AddPanelButton(kTexts + 4, kInfo + 4, P::kEnvelopePanel);
+    fCompressorButton = AddPanelButton(kTexts + 5, kInfo + 6, P::kTransientShaperPanel);
+    fEqualizerButton = AddPanelButton(kTexts + 6, kInfo + 5, P::kEqualizerPanel);
     fLayout->addSpacing(6);
 
     fPreviewPlayButton = AddButton(kTexts + 7, kInfo + 7, true);
@@ -111,18 +110,27 @@ QToolButton* CTopToolBar::AddButton(int32_t entry, int32_t infoEntry, bool check
     return button;
 }
 
-QToolButton* CTopToolBar::AddPanelButton(int32_t entry, int32_t infoEntry, int32_t panel,
-                                         void (CZubrikDocument::*toggle)())
+QToolButton* CTopToolBar::AddPanelButton(int32_t entry, int32_t infoEntry, int32_t panel)
 {
     QToolButton* button = AddButton(entry, infoEntry, true);
-    connect(button, &QToolButton::clicked, this, [this, panel, toggle] {
+    connect(button, &QToolButton::clicked, this, [this, panel] {
         if (QApplication::keyboardModifiers() & Qt::AltModifier)
-            (fDocument.*toggle)();
+            ToggleEffect(panel);
         else
             fDocument.TogglePanel(panel, false);
         Refresh();
     });
     return button;
+}
+
+void CTopToolBar::ToggleEffect(int32_t panel)
+{
+    switch (panel) {
+    case SViewAndEditAttributes::kEnvelopePanel: fDocument.ToggleEnvelope(); break;
+    case SViewAndEditAttributes::kTransientShaperPanel: fDocument.ToggleTransientShaper(); break;
+    case SViewAndEditAttributes::kEqualizerPanel: fDocument.ToggleEqualizer(); break;
+    default: break;
+    }
 }
 
 void CTopToolBar::AddLoopLength()

@@ -62,7 +62,9 @@ protected:
 private:
     void DrawTransportIcons();
     QToolButton* AddButton(int32_t entry, int32_t infoEntry, bool checkable = false);
-    QToolButton* AddPanelButton(int32_t entry, int32_t infoEntry, int32_t panel, void (CZubrikDocument::*toggle)());
+    QToolButton* AddPanelButton(int32_t entry, int32_t infoEntry, int32_t panel);
+    // Alt-Click on a panel button: the panel's effect on or off.
+    void ToggleEffect(int32_t panel);
     void AddLoopLength();
     void CommitBars();
     void Refresh();
