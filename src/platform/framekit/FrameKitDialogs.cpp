@@ -117,11 +117,15 @@ void AskToSaveChanges(QWidget* parent, const std::u16string& name, bool quitting
 
 QStringList OpenFileFilters()
 {
+    using NSZubrik::NSStrings::kCompressedSoundFileType;
     using NSZubrik::NSStrings::kFileTypes;
-    // Loop file, two older files, WAVE, AIFF: name and extension list each.
+    // Loop file, two older files, WAVE, AIFF, then the compressed sound
+    // files (FLAC, Ogg, Opus, MP3): name and extension list each.
+    const int32_t entries[] = {kFileTypes,     kFileTypes + 2, kFileTypes + 4,
+                               kFileTypes + 6, kFileTypes + 8, kCompressedSoundFileType};
     QStringList filters;
     QStringList every;
-    for (int32_t entry = kFileTypes; entry < kFileTypes + 10; entry += 2) {
+    for (int32_t entry : entries) {
         const QString patterns = Patterns(GetString(kProgramStringList, entry + 1));
         filters << QStringLiteral("%1 (%2)").arg(QString::fromStdString(GetString(kProgramStringList, entry)), patterns);
         every << patterns;
