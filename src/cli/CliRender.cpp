@@ -19,6 +19,7 @@
 #include "cli/CliWaveFiles.h"
 #include "document/ZubrikDocument.h"
 #include "engine/OfflineRenderer.h"
+#include "io/SoundFileWriter.h"
 
 namespace NSZubrikCli {
 

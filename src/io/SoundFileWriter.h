@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "io/WaveMarkers.h"
@@ -41,5 +42,28 @@ struct SPieceWriteOptions {
 // Reports percent done per block; a stop raises XUserAbortedExport.
 void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& options, EPlainSoundFile type,
                     const std::filesystem::path& destination, ILengthyProgress& progress);
+
+// The depth of a rendered file: 16, 24, or 0 for 32-bit float.
+inline constexpr int32_t kFloatBits = 0;
+
+// Writes rendered float frames, handed over piece by piece as they are
+// rendered, as a WAVE file: 16 or 24 bits clipped as the audio output clips,
+// or 32-bit floats unclipped. A writer dropped before Commit leaves nothing.
+class CRenderedWaveWriter {
+public:
+    CRenderedWaveWriter(const std::filesystem::path& file, int32_t sampleRate, bool stereo, int32_t bits,
+                        int32_t frameCount);
+    ~CRenderedWaveWriter();
+    CRenderedWaveWriter(const CRenderedWaveWriter&) = delete;
+    CRenderedWaveWriter& operator=(const CRenderedWaveWriter&) = delete;
+
+    void Write(const float* left, const float* right, int32_t count);
+    // Completes the file and moves it into place.
+    void Commit();
+
+private:
+    struct SState;
+    std::unique_ptr<SState> fState;
+};
 
 } // namespace NSZubrik
