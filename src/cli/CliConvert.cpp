@@ -1,6 +1,8 @@
 // convert, save and process: the document's sound and settings written out
 // as a loop file or a sound file, after settings flags or a Process command.
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 
 #include "app/ResourceIds.h"
 #include "audiodata/WaveSample.h"
@@ -102,11 +104,16 @@ bool RunProcessCommand(CSampleProcessor& processor, const CArguments& args)
         int64_t rate = 0, bits = 16;
         const bool rateOk = ParseInteger(format->substr(0, slash), rate);
         const bool bitsOk = slash == std::string::npos || ParseInteger(format->substr(slash + 1), bits);
-        const bool allowed = rate == 11025 || rate == 22050 || rate == 32000 || rate == 44100 || rate == 48000 ||
-                             rate == 88200 || rate == 96000;
-        if (!rateOk || !bitsOk || !allowed || (bits != 16 && bits != 24))
-            UsageError("--convert takes RATE[/BITS]: a rate of 11025, 22050, 32000, 44100, 48000, 88200 or 96000 "
-                       "and 16 or 24 bits, not \"" + *format + "\"");
+        const auto offered = [](const auto& choices, int64_t value) {
+            return std::find(std::begin(choices), std::end(choices), value) != std::end(choices);
+        };
+        if (!rateOk || !bitsOk || !offered(kConvertibleSampleRates, rate) || !offered(kConvertibleBitDepths, bits)) {
+            std::string rates;
+            for (int32_t choice : kConvertibleSampleRates)
+                rates += (rates.empty() ? "" : ", ") + std::to_string(choice);
+            UsageError("--convert takes RATE[/BITS]: a rate of " + rates + " and 16 or 24 bits, not \"" + *format +
+                       "\"");
+        }
         return processor.ConvertSampleFormat(int32_t(rate), int32_t(bits));
     }
     if (args.Has("--crop"))

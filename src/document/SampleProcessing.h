@@ -37,6 +37,9 @@ inline constexpr float kFullScaleLevel = 0.999969482421875f;  // 1 - 2^-15
 inline constexpr float kGainMargin = 1.0f / 65536.0f;
 // Corner of the Remove DC level follower.
 inline constexpr double kDCCutoffHz = 10.0;
+// The rates and depths Convert Sample Format offers.
+inline constexpr int32_t kConvertibleSampleRates[] = {11025, 22050, 32000, 44100, 48000, 88200, 96000};
+inline constexpr int32_t kConvertibleBitDepths[] = {16, 24};
 
 enum class ENormalizeScope { kWholeFile, kEachSlice };
 // The stored choice of the Convert to Mono dialog.

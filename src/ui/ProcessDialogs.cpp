@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "document/SampleProcessing.h"
 #include <QValidator>
 
 #include "app/ResourceIds.h"
@@ -99,20 +101,19 @@ std::optional<int32_t> AskForMonoSource(QWidget* parent, int32_t current)
 
 std::optional<std::pair<int32_t, int32_t>> AskForSampleFormat(QWidget* parent, int32_t rate, int32_t depth)
 {
-    static constexpr int32_t kRates[] = {11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000};
     QDialog dialog(parent);
     dialog.setWindowTitle(ProductName());
     auto* layout = new QVBoxLayout(&dialog);
     auto* form = new QFormLayout;
     auto* rates = new QComboBox;
-    for (int32_t choice : kRates) {
+    for (int32_t choice : kConvertibleSampleRates) {
         rates->addItem(QString::number(choice), choice);
         if (choice == rate)
             rates->setCurrentIndex(rates->count() - 1);
     }
     auto* depths = new QComboBox;
-    depths->addItem(QStringLiteral("16"), 16);
-    depths->addItem(QStringLiteral("24"), 24);
+    for (int32_t choice : kConvertibleBitDepths)
+        depths->addItem(QString::number(choice), choice);
     depths->setCurrentIndex(depth == 24 ? 1 : 0);
     form->addRow(Text(NSStrings::kSampleFormatTexts), rates);
     form->addRow(Text(NSStrings::kSampleFormatTexts + 1), depths);
