@@ -129,7 +129,7 @@ int32_t CZubrik::SelectAudioDevice(const std::string& name)
     return CallbackResult([&] {
         if (fAudio == nullptr)
             return;
-        std::shared_ptr<NSSoundPortKit::IDriverSpec> driver = fAudio->FindDriver(name);
+        std::shared_ptr<NSSoundPortKit::IAudioDriver> driver = fAudio->FindDriver(name);
         if (!driver) {
             ShowAlert(kAlertTable, NSAlerts::kSoundCardNotFound, name);
             return;

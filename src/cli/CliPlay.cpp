@@ -37,7 +37,7 @@ struct SDeviceCloser {
 
 void ListDevices(CAudioCardManager& manager)
 {
-    const std::shared_ptr<NSSoundPortKit::IDriverSpec> preferred = manager.GetClient().GetDefaultDriver();
+    const std::shared_ptr<NSSoundPortKit::IAudioDriver> preferred = manager.GetClient().GetDefaultDriver();
     for (const auto& driver : manager.GetDrivers())
         std::cout << (preferred && preferred->GetName() == driver->GetName() ? "* " : "  ") << driver->GetName()
                   << '\n';
@@ -46,9 +46,9 @@ void ListDevices(CAudioCardManager& manager)
 // The named device: its full name, or a part of exactly one name.
 void SelectNamedDevice(CAudioCardManager& manager, const std::string& name)
 {
-    std::shared_ptr<NSSoundPortKit::IDriverSpec> chosen = manager.FindDriver(name);
+    std::shared_ptr<NSSoundPortKit::IAudioDriver> chosen = manager.FindDriver(name);
     if (!chosen) {
-        NSSoundPortKit::TDriverSpecs matches;
+        NSSoundPortKit::TAudioDrivers matches;
         for (const auto& driver : manager.GetDrivers())
             if (driver->GetName().find(name) != std::string::npos)
                 matches.push_back(driver);

@@ -77,19 +77,19 @@ bool CAudioCardManager::IsRunning() const { return fClient->IsRunning(); }
 
 bool CAudioCardManager::IsUnavailable() const { return !IsRunning() || fRenderer.IsLocked() || fSuspended; }
 
-TDriverSpecs CAudioCardManager::GetDrivers() { return fClient->GetDrivers(); }
+TAudioDrivers CAudioCardManager::GetDrivers() { return fClient->GetDrivers(); }
 
-std::shared_ptr<IDriverSpec> CAudioCardManager::GetSelectedDriver() const { return fClient->GetSelectedDriver(); }
+std::shared_ptr<IAudioDriver> CAudioCardManager::GetSelectedDriver() const { return fClient->GetSelectedDriver(); }
 
-std::shared_ptr<IDriverSpec> CAudioCardManager::FindDriver(const std::string& name)
+std::shared_ptr<IAudioDriver> CAudioCardManager::FindDriver(const std::string& name)
 {
-    for (const std::shared_ptr<IDriverSpec>& driver : GetDrivers())
+    for (const std::shared_ptr<IAudioDriver>& driver : GetDrivers())
         if (driver->GetName() == name)
             return driver;
     return nullptr;
 }
 
-void CAudioCardManager::SelectDriver(const std::shared_ptr<IDriverSpec>& driver)
+void CAudioCardManager::SelectDriver(const std::shared_ptr<IAudioDriver>& driver)
 {
     fPlayer.Stop();
     // The library tells the renderer that the settings changed, which
@@ -101,16 +101,16 @@ bool CAudioCardManager::SelectFallbackDriver()
 {
     if (IsRunning())
         return true;
-    TDriverSpecs order;
-    if (std::shared_ptr<IDriverSpec> preferred = fClient->GetDefaultDriver())
+    TAudioDrivers order;
+    if (std::shared_ptr<IAudioDriver> preferred = fClient->GetDefaultDriver())
         order.push_back(preferred);
-    for (const std::shared_ptr<IDriverSpec>& driver : GetDrivers())
+    for (const std::shared_ptr<IAudioDriver>& driver : GetDrivers())
         if (order.empty() || driver->GetName() != order.front()->GetName())
             order.push_back(driver);
     // Drivers whose name begins with "ASIO" come last.
     std::stable_partition(order.begin(), order.end(),
                           [](const auto& driver) { return driver->GetName().rfind("ASIO", 0) != 0; });
-    for (const std::shared_ptr<IDriverSpec>& driver : order) {
+    for (const std::shared_ptr<IAudioDriver>& driver : order) {
         try {
             SelectDriver(driver);
         } catch (const std::exception&) {

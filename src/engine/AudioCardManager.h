@@ -54,12 +54,12 @@ public:
     bool IsUnavailable() const;
     bool IsSuspended() const { return fSuspended; }
 
-    NSSoundPortKit::TDriverSpecs GetDrivers();
-    std::shared_ptr<NSSoundPortKit::IDriverSpec> GetSelectedDriver() const;
+    NSSoundPortKit::TAudioDrivers GetDrivers();
+    std::shared_ptr<NSSoundPortKit::IAudioDriver> GetSelectedDriver() const;
     // The driver of that name, or null.
-    std::shared_ptr<NSSoundPortKit::IDriverSpec> FindDriver(const std::string& name);
+    std::shared_ptr<NSSoundPortKit::IAudioDriver> FindDriver(const std::string& name);
     // Stops the player, then opens the driver (throws when it cannot).
-    void SelectDriver(const std::shared_ptr<NSSoundPortKit::IDriverSpec>& driver);
+    void SelectDriver(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver);
     // At start, when the saved driver does not run: the default device, then
     // every device in order, until one runs. False when none does.
     bool SelectFallbackDriver();

@@ -22,7 +22,7 @@ namespace {
 constexpr char kSettingsMagic[4] = {'Z', 'S', 'P', 'K'};
 constexpr uint8_t kSettingsVersion = 1;
 
-class CPortAudioDriver : public IDriverSpec {
+class CPortAudioDriver : public IAudioDriver {
 public:
     CPortAudioDriver(PaDeviceIndex device, std::string name) : fDevice(device), fName(std::move(name)) {}
     const std::string& GetName() const override { return fName; }
@@ -69,7 +69,7 @@ public:
             Pa_Terminate();
     }
 
-    TResult GetDrivers(TDriverSpecs& drivers) override
+    TResult GetDrivers(TAudioDrivers& drivers) override
     {
         drivers.clear();
         const PaDeviceIndex count = fInitialised ? Pa_GetDeviceCount() : 0;
@@ -79,7 +79,7 @@ public:
         return kNoError;
     }
 
-    TResult GetDefaultDriver(std::shared_ptr<IDriverSpec>& driver) override
+    TResult GetDefaultDriver(std::shared_ptr<IAudioDriver>& driver) override
     {
         driver.reset();
         const PaDeviceIndex device = fInitialised ? Pa_GetDefaultOutputDevice() : paNoDevice;
@@ -88,7 +88,7 @@ public:
         return kNoError;
     }
 
-    TResult SelectDriver(const std::shared_ptr<IDriverSpec>& driver) override
+    TResult SelectDriver(const std::shared_ptr<IAudioDriver>& driver) override
     {
         return Open(driver, 0);
     }
@@ -105,7 +105,7 @@ public:
         return kNoError;
     }
 
-    std::shared_ptr<IDriverSpec> GetSelectedDriver() const override { return fSelected; }
+    std::shared_ptr<IAudioDriver> GetSelectedDriver() const override { return fSelected; }
 
     bool IsRunning() const override
     {
@@ -175,9 +175,9 @@ public:
         driverName.assign(size_t(length), '\0');
         if (length > 0 && ((result = reader.Read(driverName.data(), length, done)) != kNoError || done != length))
             return result != kNoError ? result : kBadFormat;
-        TDriverSpecs drivers;
+        TAudioDrivers drivers;
         GetDrivers(drivers);
-        for (const std::shared_ptr<IDriverSpec>& driver : drivers)
+        for (const std::shared_ptr<IAudioDriver>& driver : drivers)
             if (driver->GetName() == driverName)
                 return Open(driver, rate);
         return kFailedToOpenDriverNotPresent;
@@ -186,17 +186,17 @@ public:
     int64_t GetUnderrunCount() const override { return fUnderruns.load(std::memory_order_relaxed); }
 
 private:
-    TResult Open(const std::shared_ptr<IDriverSpec>& driver, int32_t rate)
+    TResult Open(const std::shared_ptr<IAudioDriver>& driver, int32_t rate)
     {
         CloseDriver();
-        const auto* spec = dynamic_cast<const CPortAudioDriver*>(driver.get());
-        if (spec == nullptr || !fInitialised)
+        const auto* portAudioDriver = dynamic_cast<const CPortAudioDriver*>(driver.get());
+        if (portAudioDriver == nullptr || !fInitialised)
             return kFailedToOpenDriverNotPresent;
-        const PaDeviceInfo* info = Pa_GetDeviceInfo(spec->GetDevice());
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(portAudioDriver->GetDevice());
         if (info == nullptr || info->maxOutputChannels < 1)
             return kFailedToOpenDriverNotPresent;
         PaStreamParameters output{};
-        output.device = spec->GetDevice();
+        output.device = portAudioDriver->GetDevice();
         output.channelCount = std::min(info->maxOutputChannels, 2);
         output.sampleFormat = paFloat32 | paNonInterleaved;
         output.suggestedLatency = info->defaultLowOutputLatency;
@@ -237,7 +237,7 @@ private:
     IRenderer& fRenderer;
     bool fInitialised = false;
     PaStream* fStream = nullptr;
-    std::shared_ptr<IDriverSpec> fSelected;
+    std::shared_ptr<IAudioDriver> fSelected;
     SSettings fSettings;
     bool fSuspended = false;
     std::atomic<int64_t> fUnderruns{0};

@@ -60,22 +60,22 @@ CClient::~CClient()
         fKit->CloseDriver();
 }
 
-TDriverSpecs CClient::GetDrivers()
+TAudioDrivers CClient::GetDrivers()
 {
-    TDriverSpecs drivers;
+    TAudioDrivers drivers;
     Check(fKit->GetDrivers(drivers));
     return drivers;
 }
 
-std::shared_ptr<IDriverSpec> CClient::GetDefaultDriver()
+std::shared_ptr<IAudioDriver> CClient::GetDefaultDriver()
 {
-    std::shared_ptr<IDriverSpec> driver;
+    std::shared_ptr<IAudioDriver> driver;
     Check(fKit->GetDefaultDriver(driver));
     return driver;
 }
 
-std::shared_ptr<IDriverSpec> CClient::GetSelectedDriver() const { return fKit->GetSelectedDriver(); }
-void CClient::SelectDriver(const std::shared_ptr<IDriverSpec>& driver) { Check(fKit->SelectDriver(driver)); }
+std::shared_ptr<IAudioDriver> CClient::GetSelectedDriver() const { return fKit->GetSelectedDriver(); }
+void CClient::SelectDriver(const std::shared_ptr<IAudioDriver>& driver) { Check(fKit->SelectDriver(driver)); }
 void CClient::CloseDriver() { Check(fKit->CloseDriver()); }
 bool CClient::IsRunning() const { return fKit->IsRunning(); }
 

@@ -51,10 +51,10 @@ public:
     CClient(const CClient&) = delete;
     CClient& operator=(const CClient&) = delete;
 
-    NSSoundPortKit::TDriverSpecs GetDrivers();
-    std::shared_ptr<NSSoundPortKit::IDriverSpec> GetDefaultDriver();
-    std::shared_ptr<NSSoundPortKit::IDriverSpec> GetSelectedDriver() const;
-    void SelectDriver(const std::shared_ptr<NSSoundPortKit::IDriverSpec>& driver);
+    NSSoundPortKit::TAudioDrivers GetDrivers();
+    std::shared_ptr<NSSoundPortKit::IAudioDriver> GetDefaultDriver();
+    std::shared_ptr<NSSoundPortKit::IAudioDriver> GetSelectedDriver() const;
+    void SelectDriver(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver);
     void CloseDriver();
     bool IsRunning() const;
     NSSoundPortKit::SSettings GetCurrentSettings();

@@ -40,12 +40,12 @@ public:
 };
 
 // One output device; names are UTF-8, "host API: device".
-class IDriverSpec {
+class IAudioDriver {
 public:
-    virtual ~IDriverSpec() = default;
+    virtual ~IAudioDriver() = default;
     virtual const std::string& GetName() const = 0;
 };
-using TDriverSpecs = std::vector<std::shared_ptr<IDriverSpec>>;
+using TAudioDrivers = std::vector<std::shared_ptr<IAudioDriver>>;
 
 struct SSettings {
     int32_t fSampleRate = 0;
@@ -68,15 +68,15 @@ class ISoundPortKit {
 public:
     virtual ~ISoundPortKit() = default;
     // Every output device, in the library's order.
-    virtual TResult GetDrivers(TDriverSpecs& drivers) = 0;
+    virtual TResult GetDrivers(TAudioDrivers& drivers) = 0;
     // The system's default output device (null when there is none).
-    virtual TResult GetDefaultDriver(std::shared_ptr<IDriverSpec>& driver) = 0;
+    virtual TResult GetDefaultDriver(std::shared_ptr<IAudioDriver>& driver) = 0;
     // Closes the present driver, then opens and starts this one. A failure
     // leaves no driver open.
-    virtual TResult SelectDriver(const std::shared_ptr<IDriverSpec>& driver) = 0;
+    virtual TResult SelectDriver(const std::shared_ptr<IAudioDriver>& driver) = 0;
     virtual TResult CloseDriver() = 0;
     // The selected driver, null when none is open.
-    virtual std::shared_ptr<IDriverSpec> GetSelectedDriver() const = 0;
+    virtual std::shared_ptr<IAudioDriver> GetSelectedDriver() const = 0;
     // A driver is open and its stream runs (or is suspended on purpose).
     virtual bool IsRunning() const = 0;
     virtual TResult GetCurrentSettings(SSettings& settings) = 0;

@@ -25,7 +25,7 @@ struct SFakeDevice {
     std::vector<std::string> fTried;
 };
 
-class CFakeDriver : public IDriverSpec {
+class CFakeDriver : public IAudioDriver {
 public:
     explicit CFakeDriver(std::string name) : fName(std::move(name)) {}
     const std::string& GetName() const override { return fName; }
@@ -43,19 +43,19 @@ public:
             fPointers.push_back(buffer.data());
     }
 
-    TResult GetDrivers(TDriverSpecs& drivers) override
+    TResult GetDrivers(TAudioDrivers& drivers) override
     {
         drivers.clear();
         for (const std::string& name : fDevice.fNames)
             drivers.push_back(std::make_shared<CFakeDriver>(name));
         return kNoError;
     }
-    TResult GetDefaultDriver(std::shared_ptr<IDriverSpec>& driver) override
+    TResult GetDefaultDriver(std::shared_ptr<IAudioDriver>& driver) override
     {
         driver = fDevice.fDefault.empty() ? nullptr : std::make_shared<CFakeDriver>(fDevice.fDefault);
         return kNoError;
     }
-    TResult SelectDriver(const std::shared_ptr<IDriverSpec>& driver) override
+    TResult SelectDriver(const std::shared_ptr<IAudioDriver>& driver) override
     {
         CloseDriver();
         fDevice.fTried.push_back(driver->GetName());
@@ -72,7 +72,7 @@ public:
         fRunning = false;
         return kNoError;
     }
-    std::shared_ptr<IDriverSpec> GetSelectedDriver() const override { return fSelected; }
+    std::shared_ptr<IAudioDriver> GetSelectedDriver() const override { return fSelected; }
     bool IsRunning() const override { return fRunning; }
     TResult GetCurrentSettings(SSettings& settings) override
     {
@@ -107,7 +107,7 @@ public:
 private:
     IRenderer& fRenderer;
     SFakeDevice& fDevice;
-    std::shared_ptr<IDriverSpec> fSelected;
+    std::shared_ptr<IAudioDriver> fSelected;
     std::atomic<bool> fRunning{false};
     std::vector<std::vector<float>> fBuffers;
     std::vector<float*> fPointers;

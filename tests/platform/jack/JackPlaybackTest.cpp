@@ -143,7 +143,7 @@ protected:
 TEST_F(JackPlayback, DemoLoopThroughPortAudioMatchesTheOfflineRender)
 {
     CAudioCardManager& manager = CAudioCardManager::GetAudioCardManager();
-    std::shared_ptr<NSSoundPortKit::IDriverSpec> jack;
+    std::shared_ptr<NSSoundPortKit::IAudioDriver> jack;
     for (const auto& driver : manager.GetDrivers())
         if (driver->GetName().rfind("JACK", 0) == 0)
             jack = driver;
