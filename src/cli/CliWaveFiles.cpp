@@ -22,24 +22,6 @@ std::string LowerExtension(const std::filesystem::path& file)
     return extension;
 }
 
-// Shows the frames left beside the percent the sound-file writer reports.
-class CFramesLeftProgress final : public ILengthyProgress {
-public:
-    CFramesLeftProgress(ILengthyProgress& progress, int32_t frames) : fProgress(progress), fFrames(frames) {}
-    void SetText(const std::u16string& text) override { fProgress.SetText(text); }
-    void SetCount(int32_t count) override { fProgress.SetCount(count); }
-    void SetPercent(int32_t percent) override
-    {
-        fProgress.SetCount(int32_t(int64_t(fFrames) * (100 - percent) / 100));
-        fProgress.SetPercent(percent);
-    }
-    bool StopRequested() const override { return fProgress.StopRequested(); }
-
-private:
-    ILengthyProgress& fProgress;
-    int32_t fFrames;
-};
-
 } // namespace
 
 ESoundFileKind KindOfOutput(const std::filesystem::path& file)

@@ -90,6 +90,25 @@ public:
     virtual bool StopRequested() const = 0;
 };
 
+// Shows the frames still to do beside the percent that a writer reports, for
+// a writer that only knows its percent.
+class CFramesLeftProgress final : public ILengthyProgress {
+public:
+    CFramesLeftProgress(ILengthyProgress& progress, int32_t frames) : fProgress(progress), fFrames(frames) {}
+    void SetText(const std::u16string& text) override { fProgress.SetText(text); }
+    void SetCount(int32_t count) override { fProgress.SetCount(count); }
+    void SetPercent(int32_t percent) override
+    {
+        fProgress.SetCount(fFrames - int32_t(int64_t(fFrames) * percent / 100));
+        fProgress.SetPercent(percent);
+    }
+    bool StopRequested() const override { return fProgress.StopRequested(); }
+
+private:
+    ILengthyProgress& fProgress;
+    int32_t fFrames;
+};
+
 class CZubrikLengthyOperation final : public ILengthyOperationListener, public ILengthyProgress {
 public:
     CZubrikLengthyOperation(std::u16string text, std::u16string buttonText, bool stopAllowed,

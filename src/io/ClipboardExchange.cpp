@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include <unistd.h>
@@ -33,12 +32,6 @@ std::vector<uint8_t> MediaBytes(const NSTambor::CMemoryMedia& media)
     return {media.GetBuffer(), media.GetBuffer() + media.GetSize()};
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // A folder of its own under the system's temporary folder.
 std::filesystem::path MakeScratchFolder()
 {
@@ -64,24 +57,6 @@ std::vector<uint8_t> MIDIForm(CZubrikDocument& document, bool noRingOut)
                                           kMIDIFirstKey, count));
     return MediaBytes(media);
 }
-
-// Shows the frames still to copy while the sound writer reports percent.
-class CFramesLeftProgress final : public ILengthyProgress {
-public:
-    CFramesLeftProgress(ILengthyProgress& operation, int32_t frames) : fOperation(operation), fFrames(frames) {}
-    void SetText(const std::u16string&) override {}
-    void SetCount(int32_t) override {}
-    void SetPercent(int32_t percent) override
-    {
-        fOperation.SetCount(fFrames - int32_t(int64_t(fFrames) * percent / 100));
-        fOperation.SetPercent(percent);
-    }
-    bool StopRequested() const override { return fOperation.StopRequested(); }
-
-private:
-    ILengthyProgress& fOperation;
-    int32_t fFrames;
-};
 
 // The frames between the locators as a sample of their own, stored as in the
 // document so that the writer puts them out unchanged.
@@ -111,18 +86,10 @@ std::vector<uint8_t> WaveForm(const CZubrikDocument& document, ILengthyProgress&
     options.fInstrument = true;
     options.fRootKey = 60;
     options.fProgressFrames = kBlockFrames;
-    const std::filesystem::path folder = MakeScratchFolder();
-    std::vector<uint8_t> bytes;
-    try {
-        CFramesLeftProgress progress(operation, range->GetFrameCount());
-        WriteSoundFile(*range, options, EPlainSoundFile::kWave, folder / "Loop.wav", progress);
-        bytes = ReadWholeFile(folder / "Loop.wav");
-    } catch (...) {
-        std::filesystem::remove_all(folder);
-        throw;
-    }
-    std::filesystem::remove_all(folder);
-    return bytes;
+    NSTambor::COwnedMemoryMedia media(kInitialMediaCapacity);
+    CFramesLeftProgress progress(operation, range->GetFrameCount());
+    WriteSoundFile(*range, options, EPlainSoundFile::kWave, media, progress);
+    return MediaBytes(media);
 }
 
 std::vector<uint8_t> LoopFileForm(CZubrikDocument& document, ILengthyProgress& operation)

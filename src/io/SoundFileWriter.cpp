@@ -150,12 +150,20 @@ void WriteBlocks(const CABCWaveSample& wave, const SPieceWriteOptions& options,
 void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& options, EPlainSoundFile type,
                     const std::filesystem::path& destination, ILengthyProgress& progress)
 {
+    NSDiskKitUtils::CSafeFileWriter writer(
+        destination, NSDiskKitUtils::MakeFourCC(type == EPlainSoundFile::kWave ? "WAVE" : "AIFF"));
+    WriteSoundFile(wave, options, type, writer.GetMedia(), progress);
+    writer.Commit();
+}
+
+void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& options, EPlainSoundFile type,
+                    NSTambor::CMedia& media, ILengthyProgress& progress)
+{
     const bool riff = type == EPlainSoundFile::kWave;
     NSSoundKit::ISoundKit& kit = riff ? static_cast<NSSoundKit::ISoundKit&>(NSRiffSoundGlue::GetKit())
                                       : static_cast<NSSoundKit::ISoundKit&>(NSFormSoundGlue::GetKit());
     const NSSoundKit::SProperties properties = Properties(wave, options);
-    NSDiskKitUtils::CSafeFileWriter writer(destination, NSDiskKitUtils::MakeFourCC(riff ? "WAVE" : "AIFF"));
-    NSSoundKitGlue::CSoundEncoder encoder(kit, writer.GetMedia(), properties);
+    NSSoundKitGlue::CSoundEncoder encoder(kit, media, properties);
     // A sample at the written depth goes out in its own width, untouched
     // (24 bits on the 24-bit scale, which holds every stored value exactly).
     const bool stored24 = wave.GetBitDepth() > 16;
@@ -169,9 +177,8 @@ void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& option
     if (!options.fMarkers.empty()) {
         if (!riff)
             throw XInvariantCorrupt();
-        NSWaveMarkers::AppendChunks(writer.GetMedia(), NSWaveMarkers::MarkerChunks(options.fMarkers));
+        NSWaveMarkers::AppendChunks(media, NSWaveMarkers::MarkerChunks(options.fMarkers));
     }
-    writer.Commit();
     progress.SetPercent(100);
 }
 

@@ -10,6 +10,10 @@
 
 #include "io/WaveMarkers.h"
 
+namespace NSTambor {
+class CMedia;
+}
+
 namespace NSZubrik {
 
 class CABCWaveSample;
@@ -42,6 +46,9 @@ struct SPieceWriteOptions {
 // Reports percent done per block; a stop raises XUserAbortedExport.
 void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& options, EPlainSoundFile type,
                     const std::filesystem::path& destination, ILengthyProgress& progress);
+// The same file into a medium (the clipboard's WAVE form).
+void WriteSoundFile(const CABCWaveSample& wave, const SPieceWriteOptions& options, EPlainSoundFile type,
+                    NSTambor::CMedia& media, ILengthyProgress& progress);
 
 // The depth of a rendered file: 16, 24, or 0 for 32-bit float.
 inline constexpr int32_t kFloatBits = 0;
