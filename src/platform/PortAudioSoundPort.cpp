@@ -10,17 +10,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <optional>
+#include <vector>
 
+#include "platform/SavedAudioDevice.h"
 #include "platform/SoundPortKit.h"
 
 namespace NSSoundPortKit {
 
 namespace {
 
-// The saved settings: "ZSPK", a version byte, the rate as 32 bits
-// big-endian, the name's length as 16 bits big-endian, the name in UTF-8.
-constexpr char kSettingsMagic[4] = {'Z', 'S', 'P', 'K'};
-constexpr uint8_t kSettingsVersion = 1;
+// Saved settings are read in pieces of this many bytes.
+constexpr int32_t kReadPiece = 256;
 
 class CPortAudioDriver : public IAudioDriver {
 public:
@@ -149,37 +150,29 @@ public:
     {
         if (!fSelected)
             return kNoError;
-        const std::string& name = fSelected->GetName();
-        const uint32_t rate = uint32_t(fSettings.fSampleRate);
-        const uint16_t length = uint16_t(std::min<size_t>(name.size(), 0xFFFF));
-        uint8_t header[11] = {uint8_t(kSettingsMagic[0]), uint8_t(kSettingsMagic[1]), uint8_t(kSettingsMagic[2]),
-                              uint8_t(kSettingsMagic[3]), kSettingsVersion, uint8_t(rate >> 24), uint8_t(rate >> 16),
-                              uint8_t(rate >> 8), uint8_t(rate), uint8_t(length >> 8), uint8_t(length)};
-        const TResult result = writer.Write(header, sizeof header);
-        return result != kNoError ? result : writer.Write(name.data(), length);
+        const std::vector<uint8_t> bytes = EncodeSavedAudioDevice({fSettings.fSampleRate, fSelected->GetName()});
+        return writer.Write(bytes.data(), int32_t(bytes.size()));
     }
 
     TResult LoadSettings(IByteReader& reader, std::string& driverName) override
     {
-        uint8_t header[11];
-        int32_t done = 0;
-        TResult result = reader.Read(header, sizeof header, done);
-        if (result != kNoError)
-            return result;
-        if (done != int32_t(sizeof header) || std::memcmp(header, kSettingsMagic, 4) != 0 ||
-            header[4] != kSettingsVersion)
+        std::vector<uint8_t> bytes;
+        for (int32_t done = kReadPiece; done == kReadPiece;) {
+            const size_t start = bytes.size();
+            bytes.resize(start + kReadPiece);
+            if (const TResult result = reader.Read(bytes.data() + start, kReadPiece, done); result != kNoError)
+                return result;
+            bytes.resize(start + size_t(std::max(done, 0)));
+        }
+        const std::optional<SSavedAudioDevice> saved = DecodeSavedAudioDevice(bytes.data(), bytes.size());
+        if (!saved)
             return kBadFormat;
-        const int32_t rate = int32_t(uint32_t(header[5]) << 24 | uint32_t(header[6]) << 16 |
-                                     uint32_t(header[7]) << 8 | header[8]);
-        const int32_t length = header[9] << 8 | header[10];
-        driverName.assign(size_t(length), '\0');
-        if (length > 0 && ((result = reader.Read(driverName.data(), length, done)) != kNoError || done != length))
-            return result != kNoError ? result : kBadFormat;
+        driverName = saved->fDriverName;
         TAudioDrivers drivers;
         GetDrivers(drivers);
         for (const std::shared_ptr<IAudioDriver>& driver : drivers)
             if (driver->GetName() == driverName)
-                return Open(driver, rate);
+                return Open(driver, saved->fSampleRate);
         return kFailedToOpenDriverNotPresent;
     }
 

@@ -1,0 +1,45 @@
+#include "platform/SavedAudioDevice.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace NSSoundPortKit {
+
+namespace {
+
+constexpr char kMagic[4] = {'Z', 'S', 'P', 'K'};
+constexpr uint8_t kVersion = 1;
+constexpr size_t kHeaderBytes = 11;
+
+} // namespace
+
+std::vector<uint8_t> EncodeSavedAudioDevice(const SSavedAudioDevice& device)
+{
+    const uint32_t rate = uint32_t(device.fSampleRate);
+    const size_t length = std::min<size_t>(device.fDriverName.size(), 0xFFFF);
+    const uint8_t header[kHeaderBytes] = {uint8_t(kMagic[0]), uint8_t(kMagic[1]), uint8_t(kMagic[2]),
+                                          uint8_t(kMagic[3]), kVersion,           uint8_t(rate >> 24),
+                                          uint8_t(rate >> 16), uint8_t(rate >> 8), uint8_t(rate),
+                                          uint8_t(length >> 8), uint8_t(length)};
+    std::vector<uint8_t> bytes(kHeaderBytes + length);
+    std::memcpy(bytes.data(), header, kHeaderBytes);
+    std::memcpy(bytes.data() + kHeaderBytes, device.fDriverName.data(), length);
+    return bytes;
+}
+
+std::optional<SSavedAudioDevice> DecodeSavedAudioDevice(const uint8_t* bytes, size_t size)
+{
+    if (size < kHeaderBytes || std::memcmp(bytes, kMagic, sizeof kMagic) != 0 || bytes[4] != kVersion)
+        return std::nullopt;
+    const uint32_t rate = uint32_t(bytes[5]) << 24 | uint32_t(bytes[6]) << 16 | uint32_t(bytes[7]) << 8 | bytes[8];
+    const size_t length = size_t(bytes[9]) << 8 | bytes[10];
+    if (rate < uint32_t(SSavedAudioDevice::kMinimumRate) || rate > uint32_t(SSavedAudioDevice::kMaximumRate) ||
+        size - kHeaderBytes < length)
+        return std::nullopt;
+    SSavedAudioDevice device;
+    device.fSampleRate = int32_t(rate);
+    device.fDriverName.assign(reinterpret_cast<const char*>(bytes + kHeaderBytes), length);
+    return device;
+}
+
+} // namespace NSSoundPortKit

@@ -1,0 +1,29 @@
+// The device settings as they travel in the preferences: "ZSPK", a version
+// byte, the sample rate (u32) and the device's name (u16 length, UTF-8), all
+// big-endian. The bytes come back from a file the user may have damaged or
+// written with a later version, so reading checks every field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace NSSoundPortKit {
+
+struct SSavedAudioDevice {
+    // Rates a device may be opened at; anything outside is damage.
+    static constexpr int32_t kMinimumRate = 1000;
+    static constexpr int32_t kMaximumRate = 1000000;
+
+    int32_t fSampleRate = 0;
+    std::string fDriverName;
+};
+
+std::vector<uint8_t> EncodeSavedAudioDevice(const SSavedAudioDevice& device);
+// Nothing for bytes that are not settings of this version, are cut short, or
+// carry a rate outside the range; bytes after the name are ignored.
+std::optional<SSavedAudioDevice> DecodeSavedAudioDevice(const uint8_t* bytes, size_t size);
+
+} // namespace NSSoundPortKit
