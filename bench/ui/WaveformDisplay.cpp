@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "QtBenchmarkMain.h"
 #include "audiodata/WaveSample.h"
 #include "document/ZubrikDocument.h"
 #include "ui/WaveformDisplayGroupView.h"
@@ -133,10 +134,5 @@ BENCHMARK(BM_WaveImageFromAllSamples)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
+#include "QtBenchmarkMain.h"
 #include "audiodata/WaveSample.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
@@ -96,11 +97,5 @@ BENCHMARK(BM_SensitivityKey)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Fixture().application.reset();
-    return 0;
+    return RunQtBenchmarks(argc, argv, [] { Fixture().application.reset(); });
 }
