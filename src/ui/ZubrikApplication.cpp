@@ -3,9 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QUrl>
 #include <algorithm>
 #include <iostream>
 
@@ -15,6 +12,7 @@
 #include "audiodata/WaveSample.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
+#include "ui/HelpWindow.h"
 #include "ui/LoopClipboard.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/ZubrikCommands.h"
@@ -215,15 +213,26 @@ std::unique_ptr<CABCWaveSample> CZubrikApplication::ReadSoundFile(const std::fil
     throw XAlertAlreadyShown();
 }
 
-void CZubrikApplication::OpenHelp(int32_t)
+void CZubrikApplication::OpenHelp(int32_t helpId)
 {
     if (!fOptions.fOpenHelp)
         return;
-    // The manual stands in for the on-line help. A desktop without a viewer
-    // for it gets the help alert, and the start goes on.
-    const QString manual = QStringLiteral(ZUBRIK_SOURCE_DIR "/docs/manual.md");
-    if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
-        ShowAlert(kAlertTable, NSAlerts::kHelpError);
+    if (fHelpWindow == nullptr) {
+        auto window = std::make_unique<CHelpWindow>();
+        // Without its manual the help has nothing to show: the help alert,
+        // and the program goes on.
+        if (!window->Load(FindManual())) {
+            ShowAlert(kAlertTable, NSAlerts::kHelpError);
+            return;
+        }
+        fHelpWindow = std::move(window);
+    }
+    fHelpWindow->ShowTopic(helpId == NSCommands::kHelpSearch ? kHelpTopicContents : helpId);
+    fHelpWindow->show();
+    fHelpWindow->raise();
+    fHelpWindow->activateWindow();
+    if (helpId == NSCommands::kHelpSearch)
+        fHelpWindow->FocusFind();
 }
 
 bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)
@@ -290,7 +299,7 @@ void CZubrikApplication::CloseWindow(CZubrikDocument& document)
 
 std::optional<int32_t> CZubrikApplication::AskForBars()
 {
-    return AskForLoopLength(GetFrontWindow(), [this] { RunWork([this] { OpenHelp(0); }); });
+    return AskForLoopLength(GetFrontWindow(), [this] { RunWork([this] { OpenHelp(kHelpTopicLoopLength); }); });
 }
 
 std::optional<std::filesystem::path> CZubrikApplication::AskForFile(const std::u16string& suggestedName)

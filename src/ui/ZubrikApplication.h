@@ -21,6 +21,7 @@
 
 namespace NSZubrik {
 
+class CHelpWindow;
 class CZubrikWindow;
 
 struct SApplicationOptions {
@@ -58,6 +59,8 @@ public:
     const std::vector<CZubrikWindow*>& GetWindows() const { return fWindows; }
     CZubrikWindow* GetFrontWindow() const { return fWindows.empty() ? nullptr : fWindows.front(); }
     CZubrikWindow* FindWindow(const CZubrikDocument& document) const;
+    // The help window once a topic has been opened, else null.
+    CHelpWindow* GetHelpWindow() const { return fHelpWindow.get(); }
 
     // A command of a window's menu, keys or tool: dispatched by the
     // application object; a failure shows its alert and the program goes on.
@@ -119,6 +122,7 @@ private:
     IAlertPresenter* fPreviousPresenter = nullptr;
     std::unique_ptr<CZubrik> fZubrik;
     std::vector<CZubrikWindow*> fWindows;
+    std::unique_ptr<CHelpWindow> fHelpWindow;
 };
 
 } // namespace NSZubrik

@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
 #include "app/ZubrikErrors.h"
+#include "document/ZubrikDocument.h"
 #include "ui/Screenshot.h"
 #include "ui/ZubrikApplication.h"
 #include "ui/ZubrikWindow.h"
@@ -27,13 +29,16 @@ struct SArguments {
     QSize fSize{NSZubrik::CZubrikWindow::kDefaultWidth, NSZubrik::CZubrikWindow::kDefaultHeight};
     int fScale = 1;
     bool fDark = false;
+    // Effect panels in the picture: every one, none, or as the file has them.
+    std::optional<bool> fPanels;
 };
 
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: zubrik [FILE...]\n"
-                 "       zubrik --screenshot OUT.png [--size WxH] [--scale 1|2] [--palette light|dark] FILE\n");
+                 "       zubrik --screenshot OUT.png [--size WxH] [--scale 1|2] [--palette light|dark]\n"
+                 "                [--panels all|none|saved] FILE\n");
     return 2;
 }
 
@@ -59,6 +64,12 @@ bool ParseArguments(int argc, char** argv, SArguments& arguments)
             if (palette != "light" && palette != "dark")
                 return false;
             arguments.fDark = palette == "dark";
+        } else if (argument == "--panels" && hasValue) {
+            const std::string panels = argv[++i];
+            if (panels != "all" && panels != "none" && panels != "saved")
+                return false;
+            if (panels != "saved")
+                arguments.fPanels = panels == "all";
         } else if (argument.rfind("--", 0) == 0) {
             return false;
         } else {
@@ -66,6 +77,16 @@ bool ParseArguments(int argc, char** argv, SArguments& arguments)
         }
     }
     return arguments.fScreenshot.isEmpty() || arguments.fFiles.size() == 1;
+}
+
+void ShowPanels(NSZubrik::CZubrikDocument& document, bool shown)
+{
+    using NSZubrik::SViewAndEditAttributes;
+    for (int32_t panel : {SViewAndEditAttributes::kEnvelopePanel,
+                          SViewAndEditAttributes::kTransientShaperPanel,
+                          SViewAndEditAttributes::kEqualizerPanel})
+        if (document.GetViewAndEditAttributes().IsPanelShown(panel) != shown)
+            document.TogglePanel(panel, false);
 }
 
 int TakeScreenshot(const SArguments& arguments)
@@ -77,6 +98,8 @@ int TakeScreenshot(const SArguments& arguments)
     NSZubrik::CZubrikApplication application(options);
     application.Start(arguments.fFiles);
     NSZubrik::CZubrikWindow* window = application.GetFrontWindow();
+    if (window != nullptr && arguments.fPanels)
+        ShowPanels(window->GetDocument(), *arguments.fPanels);
     const bool written = window != nullptr && NSZubrik::WriteScreenshot(*window, arguments.fSize, arguments.fScreenshot);
     application.Quit();
     if (!written) {

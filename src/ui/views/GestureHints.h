@@ -1,5 +1,6 @@
 // The status-bar hints of the waveform group's gestures: 0 selecting slices,
-// 1 moving a slice, 2 moving a locator, 3 placing a locator, 4 zooming.
+// 1 moving a slice, 2 moving a locator, 3 placing a locator, 4 zooming,
+// 6 dragging slices out to other programs.
 #pragma once
 
 #include <QString>
@@ -14,5 +15,8 @@ inline QString GestureHint(int32_t index)
 {
     return QString::fromStdString(GetString(kProgramStringList, NSStrings::kGestureHints + index));
 }
+
+// Over the slice strip: selecting, and that slices can be dragged out.
+inline QString SliceStripHint() { return GestureHint(0) + QStringLiteral("   ") + GestureHint(6); }
 
 } // namespace NSZubrik

@@ -209,7 +209,7 @@ void CSliceHandleView::mouseMoveEvent(QMouseEvent* event)
         }
         return;
     case EDrag::kNone:
-        Group().ShowHint(GestureHint(0));
+        Group().ShowHint(SliceStripHint());
         return;
     }
 }
@@ -223,7 +223,7 @@ void CSliceHandleView::mouseReleaseEvent(QMouseEvent* event)
         Document().SelectRange(fRangeFrom, FrameAt(int32_t(event->position().x())));
     }
     fDrag = EDrag::kNone;
-    Group().ShowHint(GestureHint(0));
+    Group().ShowHint(SliceStripHint());
 }
 
 } // namespace NSZubrik
