@@ -101,7 +101,9 @@ void CFileAudition::Start(const std::filesystem::path& file)
         const CZubrikFileInfo& info = loopFile.GetFileInfo();
         std::unique_ptr<CABCWaveSample> wave = loopFile.ReadSample(nullptr);
         if (info.fBars != 0 || info.fBeats != 0) {
-            fLoop = std::make_unique<CLoopObjectPreview>(std::make_unique<CZBXObject>(loopFile, std::move(wave)));
+            auto object = std::make_unique<CZBXObject>(loopFile, std::move(wave));
+            object->SetOutputSampleRate(fPreferences.GetOutputSampleRate());
+            fLoop = std::make_unique<CLoopObjectPreview>(std::move(object));
             fPlayer->PlayLoopPreview(*fLoop, nullptr);
             return;
         }
