@@ -49,8 +49,12 @@ CStatusBar::CStatusBar(CZubrikDocument& document, QMainWindow& window)
     addWidget(fStaticTextInfoView, 1);
     fStaticTextShownSlices =
         Field(*this, QStringLiteral("000 %1   \u00b7   %2 00").arg(Text(kSlices), Text(kSensitivity)), "shownSlices");
-    fStaticTextStereoOrMono = Field(*this, QStringLiteral("Stereo, 000.000 kHz, 00 bits"), "stereoOrMono");
-    fStaticTextSliceInfo = Field(*this, QStringLiteral("0000 Slices, 00 m, 00.00 s / 0000.00 MB"), "sliceInfo");
+    // The widest figures: a rate with three decimals, and nearly the five
+    // minutes a sound may last at 24 bits.
+    fStaticTextStereoOrMono =
+        Field(*this, QString::fromStdString(FormatSoundFormat(true, 11025, 24)), "stereoOrMono");
+    fStaticTextSliceInfo = Field(
+        *this, QString::fromStdString(FormatSliceInfo(999, int64_t(299) * 44100 * 2, true, 44100, 24)), "sliceInfo");
     fStaticTextStereoOrMono->setText(Text(kInitialFormatText));
     fStaticTextSliceInfo->setText(Text(kInitialSliceText));
     addPermanentWidget(fStaticTextShownSlices);
@@ -121,7 +125,6 @@ void CStatusBar::UndoStateChanged(CZubrikDocument&) { Refresh(); }
 
 void CStatusBar::TitleChanged(CZubrikDocument&) { Refresh(); }
 
-// The play position moves nothing the fields show.
-void CStatusBar::PlaybackChanged(CZubrikDocument&) {}
+void CStatusBar::PlaybackChanged(CZubrikDocument&) { Refresh(); }
 
 } // namespace NSZubrik
