@@ -133,6 +133,8 @@ inline constexpr int32_t kFileTypes = 410;            // name, extensions; 410 t
 // open dialog: name, extensions; 430 to 437.
 inline constexpr int32_t kMoreExportTypes = 430;
 inline constexpr int32_t kCompressedSoundFileType = 436;
+// The open dialog's information pane: field names and value texts; 480 to 498.
+inline constexpr int32_t kOpenDialogInfoTexts = 480;
 
 // Progress texts.
 inline constexpr int32_t kFindingSlices = 500;

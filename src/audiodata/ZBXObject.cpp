@@ -85,6 +85,8 @@ void CZBXObject::Stop() {
     fSequencer->Stop();
 }
 
+void CZBXObject::SetOutputSampleRate(int32_t rate) { fSequencer->SetOutputSampleRate(rate); }
+
 void CZBXObject::Render(float* left, float* right, int32_t frameCount) {
     if (!fLoaded) {
         std::fill(left, left + frameCount, 0.0f);

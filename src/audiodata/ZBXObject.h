@@ -31,6 +31,8 @@ public:
     bool IsPlaying() const { return fPlaying; }
     void Start();
     void Stop();
+    // The rate the loop is rendered at: the sound card's (before Start).
+    void SetOutputSampleRate(int32_t rate);
 
     // Fills frameCount frames: left and right when right is given, else the
     // mix (left + right) × 0.5 into left. Zeros while not loaded.

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/ConsoleAlerts.h"
+#include "app/FileAudition.h"
 #include "app/ResourceIds.h"
 #include "app/ZubrikErrors.h"
 #include "audiodata/WaveSample.h"
@@ -178,7 +179,12 @@ int32_t CZubrikApplication::Idle()
 
 std::vector<std::filesystem::path> CZubrikApplication::AskForFilesToOpen()
 {
-    return NSFrameKit::AskForFilesToOpen(GetFrontWindow());
+    // Without an audio output the dialog still shows the files' information
+    // and auditions in silence.
+    CAudioCardManager* audio = fZubrik->GetAudioOutput();
+    CFileAudition audition(audio != nullptr && !audio->IsUnavailable() ? &audio->GetWavePlayer() : nullptr,
+                           GetPreferences());
+    return NSFrameKit::AskForFilesToOpen(GetFrontWindow(), audition);
 }
 
 namespace {

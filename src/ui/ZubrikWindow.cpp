@@ -7,13 +7,11 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -28,6 +26,7 @@
 #include "ui/toolbars/Knob.h"
 #include "ui/DragOut.h"
 #include "ui/ProcessDialogs.h"
+#include "ui/StatusBar.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "ui/ZubrikApplication.h"
 #include "ui/ZubrikCommands.h"
@@ -93,13 +92,6 @@ bool SendToTextField(QWidget* field, int32_t command)
     return QMetaObject::invokeMethod(field, slot);
 }
 
-// "Stereo, 44.1 kHz, 16 bits".
-QString FormatText(const CABCWaveSample& wave)
-{
-    return Text(wave.IsStereo() ? 900 : 901) + Text(902) + QLocale().toString(wave.GetSampleRate() / 1000.0, 'g', 4) +
-           Text(903) + Text(902) + QString::number(wave.GetBitDepth()) + Text(904);
-}
-
 } // namespace
 
 CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZubrikDocument> document)
@@ -133,19 +125,9 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
         });
     });
 
-    fHint = new QLabel;
-    fHint->setObjectName(QStringLiteral("hintField"));
-    fInfo = new QLabel;
-    fInfo->setObjectName(QStringLiteral("infoField"));
-    statusBar()->addWidget(fHint, 1);
-    // A steady width, so that new figures do not lay the window out again.
-    fInfo->setMinimumWidth(fInfo->fontMetrics().horizontalAdvance(QString(56, '0')));
-    fInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    fInfo->setContentsMargins(0, 2, 10, 2);
-    fHint->setContentsMargins(6, 2, 0, 2);
-    statusBar()->addPermanentWidget(fInfo);
-    statusBar()->setSizeGripEnabled(false);
-    connect(fView, &CWaveformDisplayGroupView::HintChanged, fHint, &QLabel::setText);
+    fStatusBar = new CStatusBar(*fDocument, *this);
+    setStatusBar(fStatusBar);
+    connect(fView, &CWaveformDisplayGroupView::HintChanged, fStatusBar, &CStatusBar::ShowInfo);
     connect(fView, &CWaveformDisplayGroupView::SlicePlayRequested, this, [this](int32_t frame) {
         fApplication.RunWork(
             [&] { fApplication.GetApplication().Play(*fDocument, CZubrikDocument::kPlayingSliceAtPosition, frame); });
@@ -168,7 +150,6 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
         setWindowState(Qt::WindowMaximized);
     fDocument->AddListener(*this);
     UpdateTitle();
-    UpdateStatus();
     UpdateMenus();
     fView->setFocus();
     QApplication::instance()->installEventFilter(this);
@@ -182,6 +163,8 @@ CZubrikWindow::~CZubrikWindow()
     fView = nullptr;
     delete fToolBars;
     fToolBars = nullptr;
+    delete fStatusBar;
+    fStatusBar = nullptr;
 }
 
 void CZubrikWindow::RunCommand(int32_t command)
@@ -413,18 +396,6 @@ void CZubrikWindow::UpdateTitle()
     setWindowModified(fDocument->NeedsSaving());
 }
 
-void CZubrikWindow::UpdateStatus()
-{
-    const CSliceSequence& slices = fDocument->GetSliceSequence();
-    const int32_t shown = fDocument->CountShownSlices();
-    fInfo->setText(QStringLiteral("%1 %2   \u00b7   %3 %4   \u00b7   %5")
-                       .arg(shown)
-                       .arg(Text(shown == 1 ? 910 : 911))
-                       .arg(Text(1126))
-                       .arg(slices.GetSensitivity())
-                       .arg(FormatText(fDocument->GetWaveSample())));
-}
-
 void CZubrikWindow::RefreshPlayCursor()
 {
     const CZubrikSequencer& sequencer = fDocument->GetSequencer();
@@ -435,19 +406,11 @@ void CZubrikWindow::RefreshPlayCursor()
     fView->SetPlayCursor(playing && sequencer.IsShownPositionValid() ? sequencer.GetShownPosition() : -1);
 }
 
-void CZubrikWindow::ParametersChanged(CZubrikDocument&) { UpdateStatus(); }
+void CZubrikWindow::ParametersChanged(CZubrikDocument&) {}
 
-void CZubrikWindow::SlicesChanged(CZubrikDocument&)
-{
-    UpdateStatus();
-    UpdateMenus();
-}
+void CZubrikWindow::SlicesChanged(CZubrikDocument&) { UpdateMenus(); }
 
-void CZubrikWindow::WaveSampleChanged(CZubrikDocument&)
-{
-    fView->MagnifyToFit();
-    UpdateStatus();
-}
+void CZubrikWindow::WaveSampleChanged(CZubrikDocument&) { fView->MagnifyToFit(); }
 
 void CZubrikWindow::ViewAndEditAttributesChanged(CZubrikDocument&)
 {

@@ -11,11 +11,10 @@
 
 #include "document/DocumentTypes.h"
 
-class QLabel;
-
 namespace NSZubrik {
 
 class CDocumentToolBars;
+class CStatusBar;
 class CWaveformDisplayGroupView;
 class CZubrikApplication;
 class CZubrikDocument;
@@ -34,8 +33,7 @@ public:
     CWaveformDisplayGroupView& GetView() { return *fView; }
     CZubrikMenus& GetMenus() { return *fMenus; }
     CDocumentToolBars& GetToolBars() { return *fToolBars; }
-    QLabel& GetHintField() { return *fHint; }
-    QLabel& GetInfoField() { return *fInfo; }
+    CStatusBar& GetStatusBar() { return *fStatusBar; }
 
     // The commands the application object hands back to the front end:
     // views, processing with its dialogs, help, quitting. False for a
@@ -72,7 +70,6 @@ protected:
 
 private:
     void RunCommand(int32_t command);
-    void UpdateStatus();
     void UpdateTitle();
     void ToggleScrollDuringPlayback();
     void ProcessCommand(int32_t command);
@@ -83,8 +80,7 @@ private:
     CWaveformDisplayGroupView* fView = nullptr;
     std::unique_ptr<CZubrikMenus> fMenus;
     CDocumentToolBars* fToolBars = nullptr;
-    QLabel* fHint = nullptr;
-    QLabel* fInfo = nullptr;
+    CStatusBar* fStatusBar = nullptr;
     bool fClosing = false;
     bool fWasPlaying = false;
 };

@@ -22,6 +22,7 @@
 #include <QSlider>
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikMenus.h"
+#include "ui/StatusBar.h"
 
 namespace NSZubrikUiTest {
 
@@ -35,7 +36,7 @@ TEST_F(CUiTest, OpensTheDemoLoopWithTitleAndStatus)
     EXPECT_TRUE(window.windowTitle().startsWith("demo-loop.wav[*]"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_GT(window.GetDocument().GetSliceSequence().GetCount(), 1);
-    EXPECT_TRUE(window.GetInfoField().text().contains("Stereo, 44.1 kHz, 16 bits"));
+    EXPECT_EQ(window.GetStatusBar().GetStereoOrMono().text(), "Stereo, 44.1 kHz, 16 bits");
     // A sound file is not a loop file: it needs saving from the start.
     EXPECT_TRUE(window.isWindowModified());
 }
@@ -103,7 +104,7 @@ TEST_F(CUiTest, SensitivityKeysToolsDeleteAndUndoNames)
     QTest::keyClick(&window, Qt::Key_5);
     EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 55);
     EXPECT_EQ(Plain(menus.Find(kUndo)), "Undo Change Sensitivity");
-    EXPECT_TRUE(window.GetInfoField().text().contains("Sensitivity 55"));
+    EXPECT_TRUE(window.GetStatusBar().GetShownSlices().text().contains("Sensitivity 55"));
     QTest::keyClick(&window, Qt::Key_9);
     QTest::keyClick(&window, Qt::Key_Plus);
     EXPECT_EQ(document.GetSliceSequence().GetSensitivity(), 99);

@@ -12,6 +12,7 @@
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
 #include "platform/framekit/FrameKit.h"
+#include "platform/framekit/OpenDialog.h"
 
 namespace NSFrameKit {
 
@@ -134,11 +135,13 @@ QStringList OpenFileFilters()
     return filters;
 }
 
-std::vector<std::filesystem::path> AskForFilesToOpen(QWidget* parent)
+std::vector<std::filesystem::path> AskForFilesToOpen(QWidget* parent, NSZubrik::IOpenDialogAudition& audition)
 {
-    const QStringList names = QFileDialog::getOpenFileNames(parent, QString(), QString(), OpenFileFilters().join(";;"));
+    COpenDialog dialog(parent, audition);
     std::vector<std::filesystem::path> files;
-    for (const QString& name : names)
+    if (dialog.exec() != QDialog::Accepted)
+        return files;
+    for (const QString& name : dialog.selectedFiles())
         files.emplace_back(name.toStdString());
     return files;
 }

@@ -21,6 +21,10 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 
+namespace NSZubrik {
+class IOpenDialogAudition;
+}
+
 namespace NSFrameKit {
 
 // An item text of the string lists ("_Open...;O"): the "_" marks the
@@ -53,8 +57,9 @@ public:
 void AskToSaveChanges(QWidget* parent, const std::u16string& name, bool quitting,
                       ISaveChangesDialogListener& listener);
 
-// The open dialog, knowing the program's loop files and sound files.
-std::vector<std::filesystem::path> AskForFilesToOpen(QWidget* parent);
+// The open dialog, knowing the program's loop files and sound files; the
+// audition shows and plays the file under the selection.
+std::vector<std::filesystem::path> AskForFilesToOpen(QWidget* parent, NSZubrik::IOpenDialogAudition& audition);
 // "Save Zubrik Document": a loop file, its extension added when missing.
 std::optional<std::filesystem::path> AskForLoopFileToSave(QWidget* parent, const std::u16string& suggestedName);
 // The filters of the open dialog ("Zubrik Loop File (*.zx2)", ...), the
