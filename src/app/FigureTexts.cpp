@@ -79,11 +79,9 @@ std::string FormatSoundFormat(bool stereo, int64_t sampleRate, int32_t bitDepth)
     return text;
 }
 
-std::string FormatSliceInfo(int32_t sliceCount, int64_t sampleValues, bool stereo, int64_t sampleRate,
-                            int32_t bitDepth)
+std::string FormatSliceInfo(int32_t sliceCount, int64_t sampleValues, int64_t sampleRate, int32_t bitDepth)
 {
-    const int64_t frames = stereo ? sampleValues / 2 : sampleValues;
-    const double seconds = sampleRate > 0 ? double(frames) / double(sampleRate) : 0.0;
+    const double seconds = sampleRate > 0 ? double(sampleValues) / double(sampleRate) : 0.0;
     return std::to_string(sliceCount) + " " + Text(sliceCount == 1 ? kSlice : kSlices) + Text(kSeparator) +
            FormatDuration(seconds) + Text(kSizeSeparator) + FormatByteSize(sampleValues * (bitDepth > 16 ? 4 : 2));
 }

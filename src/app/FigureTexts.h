@@ -17,9 +17,10 @@ std::string FormatDuration(double seconds);
 std::string FormatByteSize(int64_t bytes);
 // "Stereo, 44.1 kHz, 16 bits"; without the depth when bitDepth is 0.
 std::string FormatSoundFormat(bool stereo, int64_t sampleRate, int32_t bitDepth);
-// "12 Slices, 2.35 s / 414.00 kB": what an export would write, given as
-// sample values (frames times channels) of a sound of that format.
-std::string FormatSliceInfo(int32_t sliceCount, int64_t sampleValues, bool stereo, int64_t sampleRate,
-                            int32_t bitDepth);
+// "12 Slices, 2.35 s / 414 kB": what an export would write, given as sample
+// values (frames times channels) of a sound of that format. The time is the
+// values over the rate, so a stereo export counts twice its frames, as the
+// status bar has always shown it.
+std::string FormatSliceInfo(int32_t sliceCount, int64_t sampleValues, int64_t sampleRate, int32_t bitDepth);
 
 } // namespace NSZubrik

@@ -54,7 +54,7 @@ CStatusBar::CStatusBar(CZubrikDocument& document, QMainWindow& window)
     fStaticTextStereoOrMono =
         Field(*this, QString::fromStdString(FormatSoundFormat(true, 11025, 24)), "stereoOrMono");
     fStaticTextSliceInfo = Field(
-        *this, QString::fromStdString(FormatSliceInfo(999, int64_t(299) * 44100 * 2, true, 44100, 24)), "sliceInfo");
+        *this, QString::fromStdString(FormatSliceInfo(999, int64_t(299) * 44100 * 2, 44100, 24)), "sliceInfo");
     fStaticTextStereoOrMono->setText(Text(kInitialFormatText));
     fStaticTextSliceInfo->setText(Text(kInitialSliceText));
     addPermanentWidget(fStaticTextShownSlices);
@@ -110,7 +110,7 @@ void CStatusBar::RefreshStatistics()
     const CZubrikDocument::SExportStatistics statistics = fDocument.GetExportStatistics();
     const CABCWaveSample& wave = fDocument.GetWaveSample();
     fStaticTextSliceInfo->setText(QString::fromStdString(FormatSliceInfo(
-        statistics.fSliceCount, statistics.fSampleValues, wave.IsStereo(), wave.GetSampleRate(), wave.GetBitDepth())));
+        statistics.fSliceCount, statistics.fSampleValues, wave.GetSampleRate(), wave.GetBitDepth())));
 }
 
 void CStatusBar::ParametersChanged(CZubrikDocument&) { Refresh(); }

@@ -16,13 +16,14 @@ TEST(FigureTexts, FormatFieldNamesChannelsRateAndKnownDepth)
 
 TEST(FigureTexts, SliceFieldCountsDurationAndSize)
 {
-    EXPECT_EQ(FormatSliceInfo(0, 0, true, 44100, 16), "0 Slices, 0.00 s / 0 bytes");
+    EXPECT_EQ(FormatSliceInfo(0, 0, 44100, 16), "0 Slices, 0.00 s / 0 bytes");
     // One slice of one second, mono: 44100 values of two bytes.
-    EXPECT_EQ(FormatSliceInfo(1, 44100, false, 44100, 16), "1 Slice, 1.00 s / 86 kB");
-    // Stereo values are two per frame; 24-bit values take four bytes.
-    EXPECT_EQ(FormatSliceInfo(2, 88200, true, 44100, 24), "2 Slices, 1.00 s / 344 kB");
-    // 108.12 s of mono sound.
-    EXPECT_EQ(FormatSliceInfo(16, 4768092, false, 44100, 16), "16 Slices, 1 m, 48.12 s / 9.09 MB");
+    EXPECT_EQ(FormatSliceInfo(1, 44100, 44100, 16), "1 Slice, 1.00 s / 86 kB");
+    // A second of stereo is 88200 values, counted as they are; 24-bit values
+    // take four bytes.
+    EXPECT_EQ(FormatSliceInfo(2, 88200, 44100, 24), "2 Slices, 2.00 s / 344 kB");
+    // 108.12 s of values.
+    EXPECT_EQ(FormatSliceInfo(16, 4768092, 44100, 16), "16 Slices, 1 m, 48.12 s / 9.09 MB");
 }
 
 TEST(FigureTexts, DurationAndSizeUnitsAtTheirBoundaries)

@@ -306,7 +306,9 @@ TEST_F(WaveformGroup, PlayCursorScrollsHintsShowAndRightClickAsksForTheMenu)
     const std::vector<QString> expected = {"[Shift-Click/Ctrl-Click to place Left/Right locator]",
                                            "[Ctrl-Drag to zoom in, Ctrl-Alt-Click to zoom out]",
                                            "[Hold Alt to disable snap-to-zero positioning]",
-                                           "[Shift-Click to add/remove slices from selection]"};
+                                           "[Shift-Click to add/remove slices from selection]   "
+                                           "[Ctrl-Drag to drop slices on other programs as WAVE files, "
+                                           "Ctrl-Alt-Drag for MIDI]"};
     for (const QString& hint : expected)
         EXPECT_NE(std::find(hints.begin(), hints.end(), hint), hints.end()) << hint.toStdString();
 
