@@ -55,6 +55,8 @@ public:
 
     CZubrik& GetApplication() { return *fZubrik; }
     CZubrikPreferences& GetPreferences() { return fPreferences; }
+    // The progress window of lengthy operations (Save, processing, Export).
+    const CLengthyOperationServices& GetLengthyServices() const { return fServices.lengthy; }
     const std::vector<CZubrikWindow*>& GetWindows() const { return fWindows; }
     CZubrikWindow* GetFrontWindow() const { return fWindows.empty() ? nullptr : fWindows.front(); }
     CZubrikWindow* FindWindow(const CZubrikDocument& document) const;

@@ -67,10 +67,10 @@ bool IsCheckItem(int32_t command)
 }
 
 // Commands of parts of the program that are not in the window yet: the
-// export dialog and the preferences dialog.
+// preferences dialog.
 bool IsUnavailable(int32_t command)
 {
-    return command == kExport || command == kPreferences;
+    return command == kPreferences;
 }
 
 } // namespace

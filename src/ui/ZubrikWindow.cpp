@@ -27,6 +27,7 @@
 #include "ui/toolbars/DocumentToolBars.h"
 #include "ui/toolbars/Knob.h"
 #include "ui/DragOut.h"
+#include "ui/ExportDialogs.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/WaveformDisplayGroupView.h"
 #include "ui/ZubrikApplication.h"
@@ -209,6 +210,9 @@ bool CZubrikWindow::HandleCommand(int32_t command)
     case kJumpToCursor:
     case kContextJumpToCursor: fView->JumpToCursor(); return true;
     case kScrollDuringPlayback: ToggleScrollDuringPlayback(); return true;
+    case kExport:
+        ExportFromWindow(this, *fDocument, fApplication.GetPreferences(), fApplication.GetLengthyServices());
+        return true;
     case kNormalize:
     case kConvertToMono:
     case kConvertSampleFormat:
