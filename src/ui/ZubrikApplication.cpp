@@ -16,6 +16,7 @@
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
 #include "ui/LoopClipboard.h"
+#include "ui/PreferencesDialog.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikWindow.h"
@@ -128,12 +129,6 @@ void CZubrikApplication::WindowActivated(CZubrikWindow& window)
         std::rotate(fWindows.begin(), found, found + 1);
 }
 
-void CZubrikApplication::ScrollDuringPlaybackChanged()
-{
-    for (CZubrikWindow* window : fWindows)
-        window->UpdateMenus();
-}
-
 // ------------------------------------------------------------------ run loop
 
 int32_t CZubrikApplication::Start(const std::vector<std::filesystem::path>& files)
@@ -234,6 +229,10 @@ bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)
     }
     if (command == NSCommands::kHelpContents || command == NSCommands::kHelpSearch) {
         OpenHelp(command);
+        return true;
+    }
+    if (command == NSCommands::kPreferences) {
+        ShowPreferencesDialog(GetFrontWindow(), fPreferences, *fZubrik);
         return true;
     }
     CZubrikWindow* window = front == nullptr ? nullptr : FindWindow(*front);

@@ -74,7 +74,6 @@ public:
     // The window's close box: asks to save first.
     void CloseRequested(CZubrikWindow& window);
     void WindowActivated(CZubrikWindow& window);
-    void ScrollDuringPlaybackChanged();
 
     // ---- IFrameKitRunBehavior ----
     int32_t Start(const std::vector<std::filesystem::path>& files) override;

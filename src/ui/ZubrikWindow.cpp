@@ -159,8 +159,8 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
                                                    });
             });
     connect(fView, &CWaveformDisplayGroupView::DragOutRequested, this, &CZubrikWindow::DragOut);
-    fView->SetScrollDuringPlayback(fApplication.GetPreferences().GetScrollDuringPlayback());
-    fView->SetShowChannelsSummed(fApplication.GetPreferences().GetViewStereoAsSum());
+    PreferencesChanged();
+    fApplication.GetPreferences().AddListener(this);
 
     const int width = fDocument->GetWindowWidth() > 200 ? fDocument->GetWindowWidth() : kDefaultWidth;
     const int height = fDocument->GetWindowHeight() > 150 ? fDocument->GetWindowHeight() : kDefaultHeight;
@@ -177,6 +177,7 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
 
 CZubrikWindow::~CZubrikWindow()
 {
+    fApplication.GetPreferences().RemoveListener(this);
     fDocument->RemoveListener(*this);
     // The views read the document until they go.
     delete fView;
@@ -299,9 +300,9 @@ void CZubrikWindow::HandleSliceCommand(int32_t command, int32_t sliceIndex)
 void CZubrikWindow::ToggleScrollDuringPlayback()
 {
     CZubrikPreferences& preferences = fApplication.GetPreferences();
+    // Every window's view and menu hear of it as listeners of the
+    // preferences.
     preferences.SetScrollDuringPlayback(!preferences.GetScrollDuringPlayback());
-    fView->SetScrollDuringPlayback(preferences.GetScrollDuringPlayback());
-    fApplication.ScrollDuringPlaybackChanged();
 }
 
 void CZubrikWindow::SetSensitivity(int32_t sensitivity)
@@ -463,6 +464,15 @@ void CZubrikWindow::UndoStateChanged(CZubrikDocument&) { UpdateMenus(); }
 void CZubrikWindow::TitleChanged(CZubrikDocument&) { UpdateTitle(); }
 
 void CZubrikWindow::PlaybackChanged(CZubrikDocument&) { RefreshPlayCursor(); }
+
+void CZubrikWindow::PreferencesChanged()
+{
+    const CZubrikPreferences& preferences = fApplication.GetPreferences();
+    fView->SetScrollDuringPlayback(preferences.GetScrollDuringPlayback());
+    fView->SetShowChannelsSummed(preferences.GetViewStereoAsSum());
+    fView->SetWaveStyle({preferences.GetWaveformColor(), preferences.GetContrast()});
+    UpdateMenus();
+}
 
 // ------------------------------------------------------------------ window events
 
