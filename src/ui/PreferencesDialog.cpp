@@ -182,11 +182,11 @@ QWidget* CPreferencesDialog::MakeAudioPage(CAudioCardManager* audio)
         layout->addWidget(new QLabel(Text(kNoSoundCard)));
     } else {
         const std::shared_ptr<NSSoundPortKit::IAudioDriver> selected = audio->GetSelectedDriver();
-        for (const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver : audio->GetDrivers()) {
+        for (const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver : audio->GetDrivers())
             fDevices->addItem(QString::fromStdString(driver->GetName()));
-            if (selected && driver->GetName() == selected->GetName())
-                fDevices->setCurrentIndex(fDevices->count() - 1);
-        }
+        // Without an open device none is shown, so that OK opens one only
+        // when the user picks it.
+        fDevices->setCurrentIndex(selected ? fDevices->findText(QString::fromStdString(selected->GetName())) : -1);
         if (audio->IsRunning()) {
             // The library chooses both; they show what the device runs at.
             const int32_t frames = audio->GetClient().GetCurrentSettings().fBufferFrames;
@@ -244,7 +244,7 @@ void ShowPreferencesDialog(QWidget* parent, CZubrikPreferences& preferences, CZu
     preferences.SetValues(values);
     const std::string device = dialog.GetChosenDevice();
     const auto selected = audio == nullptr ? nullptr : audio->GetSelectedDriver();
-    if (!device.empty() && (!selected || selected->GetName() != device || !audio->IsRunning()))
+    if (!device.empty() && (!selected || selected->GetName() != device))
         NSFrameKit::CFrameKit::ReportResult(zubrik.SelectAudioDevice(device));
 }
 

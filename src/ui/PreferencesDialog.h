@@ -36,8 +36,8 @@ public:
 
     // The settings as the dialog shows them, over the rest of values.
     void TakeValues(SPreferenceValues& values) const;
-    // The output device chosen on the audio page; empty when there is no
-    // list to choose from.
+    // The output device shown on the audio page; empty when there is no
+    // list to choose from or no device is open and none was picked.
     std::string GetChosenDevice() const;
     void SetWaveformColor(const QColor& colour);
 
