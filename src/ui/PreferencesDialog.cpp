@@ -117,6 +117,21 @@ CPreferencesDialog::CPreferencesDialog(const SPreferenceValues& values, CAudioCa
 QWidget* CPreferencesDialog::MakeGeneralPage(const SPreferenceValues& values)
 {
     auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    for (size_t i = 0; i < kFlags.size(); ++i) {
+        fFlags[i] = new QCheckBox(FlagText(kFlags[i]));
+        fFlags[i]->setChecked(values.*kFlags[i].fField);
+        layout->addWidget(fFlags[i]);
+    }
+    layout->addSpacing(10);
+    // Added after the flags, so that Tab reaches them after the flags too.
+    layout->addLayout(MakeDisplayForm(values));
+    layout->addStretch(1);
+    return page;
+}
+
+QFormLayout* CPreferencesDialog::MakeDisplayForm(const SPreferenceValues& values)
+{
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fLook = Choice({kPlain, k3D, kShaded}, values.fDisplayStyle);
@@ -155,17 +170,7 @@ QWidget* CPreferencesDialog::MakeGeneralPage(const SPreferenceValues& values)
     contrastRow->addWidget(fContrast);
     contrastRow->addWidget(contrastValue);
     form->addRow(Text(kContrast), contrastRow);
-
-    auto* layout = new QVBoxLayout(page);
-    for (size_t i = 0; i < kFlags.size(); ++i) {
-        fFlags[i] = new QCheckBox(FlagText(kFlags[i]));
-        fFlags[i]->setChecked(values.*kFlags[i].fField);
-        layout->addWidget(fFlags[i]);
-    }
-    layout->addSpacing(10);
-    layout->addLayout(form);
-    layout->addStretch(1);
-    return page;
+    return form;
 }
 
 QWidget* CPreferencesDialog::MakeAudioPage(CAudioCardManager* audio)

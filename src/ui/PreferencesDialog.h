@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QSlider;
 class QTabWidget;
@@ -50,6 +51,8 @@ public:
 
 private:
     QWidget* MakeGeneralPage(const SPreferenceValues& values);
+    // Look, units, waveform colour and contrast.
+    QFormLayout* MakeDisplayForm(const SPreferenceValues& values);
     QWidget* MakeAudioPage(CAudioCardManager* audio);
     void ChooseWaveformColor();
 
