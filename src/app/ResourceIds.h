@@ -125,6 +125,7 @@ inline constexpr int32_t kConvertToMonoTexts = 220;   // 220 to 223
 inline constexpr int32_t kSampleFormatTexts = 230;    // 230, 231
 inline constexpr int32_t kExportMidiFileOption = 240;
 inline constexpr int32_t kPreferencesTexts = 300;     // 300 to 315
+inline constexpr int32_t kAudioPreferencesTexts = 316; // 316 to 321
 inline constexpr int32_t kSaveDialogTitle = 400;
 inline constexpr int32_t kExportDialogTitle = 401;
 inline constexpr int32_t kAutoPlay = 402;

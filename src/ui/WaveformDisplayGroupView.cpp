@@ -256,6 +256,16 @@ void CWaveformDisplayGroupView::SetShowChannelsSummed(bool summed)
     UpdateAllViews();
 }
 
+void CWaveformDisplayGroupView::SetWaveStyle(const SWaveStyle& style)
+{
+    if (style == fWaveStyle)
+        return;
+    fWaveStyle = style;
+    // The cached wave images know their colour and are drawn again.
+    fOverview->RefreshColours();
+    fWaveform->RefreshColours();
+}
+
 void CWaveformDisplayGroupView::SetVerticalZoom(int32_t zoom)
 {
     zoom = std::clamp(zoom, 1, kMaximumVerticalZoom);

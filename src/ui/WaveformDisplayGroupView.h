@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "document/DocumentTypes.h"
+#include "ui/views/WaveformColours.h"
 
 class QScrollBar;
 
@@ -53,6 +54,9 @@ public:
     void SetScrollDuringPlayback(bool on);
     // Draw the sum of both channels instead of each channel on its own.
     void SetShowChannelsSummed(bool summed);
+    // The user's waveform colour and contrast; a change draws the wave again.
+    void SetWaveStyle(const SWaveStyle& style);
+    const SWaveStyle& GetWaveStyle() const { return fWaveStyle; }
 
     // ---- For the views of the group ----
     CZubrikDocument& GetDocument() const { return fDocument; }
@@ -131,6 +135,7 @@ private:
     int32_t fPlayCursor = -1;
     bool fScrollDuringPlayback = true;
     bool fSummed = false;
+    SWaveStyle fWaveStyle;
     int32_t fVerticalZoom = 1;
     int32_t fBandFrom = 0;
     int32_t fBandTo = 0;

@@ -15,6 +15,7 @@
 #include "io/SoundFileReader.h"
 #include "ui/HelpWindow.h"
 #include "ui/LoopClipboard.h"
+#include "ui/PreferencesDialog.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/ZubrikCommands.h"
 #include "ui/ZubrikWindow.h"
@@ -125,12 +126,6 @@ void CZubrikApplication::WindowActivated(CZubrikWindow& window)
     const auto found = std::find(fWindows.begin(), fWindows.end(), &window);
     if (found != fWindows.end())
         std::rotate(fWindows.begin(), found, found + 1);
-}
-
-void CZubrikApplication::ScrollDuringPlaybackChanged()
-{
-    for (CZubrikWindow* window : fWindows)
-        window->UpdateMenus();
 }
 
 // ------------------------------------------------------------------ run loop
@@ -249,6 +244,10 @@ bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)
     }
     if (command == NSCommands::kHelpContents || command == NSCommands::kHelpSearch) {
         OpenHelp(command);
+        return true;
+    }
+    if (command == NSCommands::kPreferences) {
+        ShowPreferencesDialog(GetFrontWindow(), fPreferences, *fZubrik);
         return true;
     }
     CZubrikWindow* window = front == nullptr ? nullptr : FindWindow(*front);

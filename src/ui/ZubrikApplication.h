@@ -56,6 +56,8 @@ public:
 
     CZubrik& GetApplication() { return *fZubrik; }
     CZubrikPreferences& GetPreferences() { return fPreferences; }
+    // The progress window of lengthy operations (Save, processing, Export).
+    const CLengthyOperationServices& GetLengthyServices() const { return fServices.lengthy; }
     const std::vector<CZubrikWindow*>& GetWindows() const { return fWindows; }
     CZubrikWindow* GetFrontWindow() const { return fWindows.empty() ? nullptr : fWindows.front(); }
     CZubrikWindow* FindWindow(const CZubrikDocument& document) const;
@@ -75,7 +77,6 @@ public:
     // The window's close box: asks to save first.
     void CloseRequested(CZubrikWindow& window);
     void WindowActivated(CZubrikWindow& window);
-    void ScrollDuringPlaybackChanged();
 
     // ---- IFrameKitRunBehavior ----
     int32_t Start(const std::vector<std::filesystem::path>& files) override;

@@ -66,13 +66,6 @@ bool IsCheckItem(int32_t command)
     }
 }
 
-// Commands of parts of the program that are not in the window yet: the
-// export dialog and the preferences dialog.
-bool IsUnavailable(int32_t command)
-{
-    return command == kExport || command == kPreferences;
-}
-
 } // namespace
 
 CZubrikMenus::CZubrikMenus(QMenuBar& menuBar, TCommandHandler handler) : fHandler(std::move(handler))
@@ -170,9 +163,6 @@ void CZubrikMenus::Update(const CZubrikDocument& document, const SMenuState& sta
     Find(kScrollDuringPlayback)->setChecked(state.fScrollDuringPlayback);
     Find(kExportAsOneSample)->setChecked(document.IsExportAsOneSample());
     Find(kSilenceSelected)->setChecked(document.GetParameters().fSilenceSelected);
-    for (const auto& [command, action] : fActions)
-        if (IsUnavailable(command))
-            action->setEnabled(false);
     UpdateRecent(state);
 }
 

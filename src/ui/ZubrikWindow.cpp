@@ -25,6 +25,7 @@
 #include "ui/toolbars/DocumentToolBars.h"
 #include "ui/toolbars/Knob.h"
 #include "ui/DragOut.h"
+#include "ui/ExportDialogs.h"
 #include "ui/ProcessDialogs.h"
 #include "ui/StatusBar.h"
 #include "ui/WaveformDisplayGroupView.h"
@@ -140,8 +141,8 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
                                                    });
             });
     connect(fView, &CWaveformDisplayGroupView::DragOutRequested, this, &CZubrikWindow::DragOut);
-    fView->SetScrollDuringPlayback(fApplication.GetPreferences().GetScrollDuringPlayback());
-    fView->SetShowChannelsSummed(fApplication.GetPreferences().GetViewStereoAsSum());
+    PreferencesChanged();
+    fApplication.GetPreferences().AddListener(this);
 
     const int width = fDocument->GetWindowWidth() > 200 ? fDocument->GetWindowWidth() : kDefaultWidth;
     const int height = fDocument->GetWindowHeight() > 150 ? fDocument->GetWindowHeight() : kDefaultHeight;
@@ -157,6 +158,7 @@ CZubrikWindow::CZubrikWindow(CZubrikApplication& application, std::unique_ptr<CZ
 
 CZubrikWindow::~CZubrikWindow()
 {
+    fApplication.GetPreferences().RemoveListener(this);
     fDocument->RemoveListener(*this);
     // The views read the document until they go.
     delete fView;
@@ -192,6 +194,9 @@ bool CZubrikWindow::HandleCommand(int32_t command)
     case kJumpToCursor:
     case kContextJumpToCursor: fView->JumpToCursor(); return true;
     case kScrollDuringPlayback: ToggleScrollDuringPlayback(); return true;
+    case kExport:
+        ExportFromWindow(this, *fDocument, fApplication.GetPreferences(), fApplication.GetLengthyServices());
+        return true;
     case kNormalize:
     case kConvertToMono:
     case kConvertSampleFormat:
@@ -278,9 +283,9 @@ void CZubrikWindow::HandleSliceCommand(int32_t command, int32_t sliceIndex)
 void CZubrikWindow::ToggleScrollDuringPlayback()
 {
     CZubrikPreferences& preferences = fApplication.GetPreferences();
+    // Every window's view and menu hear of it as listeners of the
+    // preferences.
     preferences.SetScrollDuringPlayback(!preferences.GetScrollDuringPlayback());
-    fView->SetScrollDuringPlayback(preferences.GetScrollDuringPlayback());
-    fApplication.ScrollDuringPlaybackChanged();
 }
 
 void CZubrikWindow::SetSensitivity(int32_t sensitivity)
@@ -422,6 +427,15 @@ void CZubrikWindow::UndoStateChanged(CZubrikDocument&) { UpdateMenus(); }
 void CZubrikWindow::TitleChanged(CZubrikDocument&) { UpdateTitle(); }
 
 void CZubrikWindow::PlaybackChanged(CZubrikDocument&) { RefreshPlayCursor(); }
+
+void CZubrikWindow::PreferencesChanged()
+{
+    const CZubrikPreferences& preferences = fApplication.GetPreferences();
+    fView->SetScrollDuringPlayback(preferences.GetScrollDuringPlayback());
+    fView->SetShowChannelsSummed(preferences.GetViewStereoAsSum());
+    fView->SetWaveStyle({preferences.GetWaveformColor(), preferences.GetContrast()});
+    UpdateMenus();
+}
 
 // ------------------------------------------------------------------ window events
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "document/DocumentTypes.h"
+#include "io/Preferences.h"
 
 namespace NSZubrik {
 
@@ -20,7 +21,7 @@ class CZubrikApplication;
 class CZubrikDocument;
 class CZubrikMenus;
 
-class CZubrikWindow : public QMainWindow, public IDocumentListener {
+class CZubrikWindow : public QMainWindow, public IDocumentListener, public IPreferencesListener {
     Q_OBJECT
 public:
     static constexpr int kDefaultWidth = 1100;
@@ -59,6 +60,9 @@ public:
     void UndoStateChanged(CZubrikDocument& document) override;
     void TitleChanged(CZubrikDocument& document) override;
     void PlaybackChanged(CZubrikDocument& document) override;
+    // The view options follow the preferences (the Preferences dialog, the
+    // View menu).
+    void PreferencesChanged() override;
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;

@@ -7,7 +7,7 @@
 namespace NSZubrik {
 
 CDimensionView::CDimensionView(CWaveformDisplayGroupView& group, QWidget* parent)
-    : QWidget(parent), fGroup(group), fColours(SWaveformColours::From(palette()))
+    : QWidget(parent), fGroup(group), fColours(SWaveformColours::From(palette(), group.GetWaveStyle()))
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -41,11 +41,15 @@ void CDimensionView::PaintDragBand(QPainter& painter) const
 
 void CDimensionView::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::PaletteChange) {
-        fColours = SWaveformColours::From(palette());
-        update();
-    }
+    if (event->type() == QEvent::PaletteChange)
+        RefreshColours();
     QWidget::changeEvent(event);
+}
+
+void CDimensionView::RefreshColours()
+{
+    fColours = SWaveformColours::From(palette(), fGroup.GetWaveStyle());
+    update();
 }
 
 void CDimensionView::leaveEvent(QEvent* event)

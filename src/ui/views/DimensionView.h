@@ -24,6 +24,8 @@ public:
     // infinity so that frames left of the view land left of it.
     int32_t XAt(int32_t frame) const;
     bool IsFrameVisible(int32_t frame) const;
+    // Takes the palette and the group's wave style again and repaints.
+    void RefreshColours();
 
 protected:
     CWaveformDisplayGroupView& Group() const { return fGroup; }

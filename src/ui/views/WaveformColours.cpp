@@ -23,9 +23,23 @@ QColor WithAlpha(QColor colour, int alpha)
     return colour;
 }
 
+// The wave in the user's colour, moved towards the background for less
+// contrast and towards the text for more.
+QColor StyledWave(const QColor& themed, const SWaveStyle& style, const QColor& background, const QColor& text)
+{
+    const SWaveStyle standard;
+    QColor wave = style.fColour == standard.fColour ? themed
+                                                    : QColor(style.fColour[0], style.fColour[1], style.fColour[2]);
+    if (style.fContrast < standard.fContrast)
+        wave = Mix(wave, background, 0.75 * (standard.fContrast - style.fContrast) / standard.fContrast);
+    else if (style.fContrast > standard.fContrast)
+        wave = Mix(wave, text, 0.6 * (style.fContrast - standard.fContrast) / (100.0 - standard.fContrast));
+    return wave;
+}
+
 } // namespace
 
-SWaveformColours SWaveformColours::From(const QPalette& palette)
+SWaveformColours SWaveformColours::From(const QPalette& palette, const SWaveStyle& style)
 {
     SWaveformColours c;
     const QColor window = palette.color(QPalette::Window);
@@ -36,7 +50,7 @@ SWaveformColours SWaveformColours::From(const QPalette& palette)
     c.fPanelLine = Mix(c.fPanel, text, 0.22);
     c.fText = text;
     c.fDimText = Mix(c.fPanel, text, 0.6);
-    c.fWave = c.fDark ? QColor(0x4f, 0xc1, 0xcf) : QColor(0x1d, 0x7f, 0x91);
+    c.fWave = StyledWave(c.fDark ? QColor(0x4f, 0xc1, 0xcf) : QColor(0x1d, 0x7f, 0x91), style, c.fBackground, text);
     c.fCentreLine = WithAlpha(c.fWave, 90);
     c.fGrid = WithAlpha(text, c.fDark ? 26 : 20);
     c.fGridStrong = WithAlpha(text, c.fDark ? 60 : 48);

@@ -9,11 +9,22 @@
 #include <QPalette>
 #include <QRect>
 
+#include "io/Preferences.h"
+
 class QPainter;
 
 namespace NSZubrik {
 
 class CSlice;
+
+// The user's waveform colour and its contrast against the background. The
+// standard colour leaves the wave in the colour of the light or dark look;
+// the standard contrast leaves the colour as it is.
+struct SWaveStyle {
+    TColor fColour = SPreferenceValues{}.fWaveformColor;
+    int32_t fContrast = SPreferenceValues{}.fContrast;
+    bool operator==(const SWaveStyle&) const = default;
+};
 
 struct SWaveformColours {
     bool fDark = false;
@@ -35,7 +46,7 @@ struct SWaveformColours {
     QColor fSliceLocked;
     QColor fSliceSelected;
 
-    static SWaveformColours From(const QPalette& palette);
+    static SWaveformColours From(const QPalette& palette, const SWaveStyle& style = {});
     // The line a slice draws across the waveform.
     QColor SliceLine(const CSlice& slice) const;
 };
