@@ -4,6 +4,16 @@
 #include <QPalette>
 #include <QPixmap>
 
+#include <QTabWidget>
+#include <memory>
+
+#include "app/FileAudition.h"
+#include "document/ZubrikDocument.h"
+#include "io/ExportFileFormat.h"
+#include "platform/framekit/OpenDialog.h"
+#include "ui/ExportDialogs.h"
+#include "ui/PreferencesDialog.h"
+#include "ui/ZubrikApplication.h"
 #include "ui/ZubrikWindow.h"
 
 namespace NSZubrik {
@@ -15,6 +25,54 @@ bool WriteScreenshot(CZubrikWindow& window, const QSize& size, const QString& fi
     QApplication::processEvents();
     QApplication::sendPostedEvents();
     return window.grab().save(file, "PNG");
+}
+
+namespace {
+
+bool Grab(QWidget& dialog, const QString& file)
+{
+    dialog.show();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents();
+    const bool written = dialog.grab().save(file, "PNG");
+    dialog.hide();
+    return written;
+}
+
+} // namespace
+
+bool WriteDialogScreenshot(CZubrikApplication& application, const QString& dialog, int page, const QString& file)
+{
+    CZubrikWindow* window = application.GetFrontWindow();
+    if (window == nullptr)
+        return false;
+    CZubrikPreferences& preferences = application.GetPreferences();
+    if (dialog == QStringLiteral("open")) {
+        // Silent: a picture plays nothing.
+        CFileAudition audition(nullptr, preferences);
+        NSFrameKit::COpenDialog open(window, audition);
+        const QString shown = QString::fromStdString(window->GetDocument().GetFile().string());
+        open.resize(1060, 540);
+        open.selectFile(shown);
+        open.ShowFile(shown);
+        return Grab(open, file);
+    }
+    if (dialog == QStringLiteral("export")) {
+        const std::unique_ptr<CABCExportFileFormat> format = CreateExportFileFormat(".wav;.wave");
+        CExportSettingsDialogData data;
+        data.fSampleRates = format->GetSampleRates();
+        data.fBitDepths = format->GetBitDepths();
+        data.fSampleRate = preferences.GetExportSampleRate();
+        data.fBitDepth = preferences.GetExportBitDepth();
+        CExportSettingsWindow settings(data, window);
+        return Grab(settings, file);
+    }
+    if (dialog == QStringLiteral("preferences")) {
+        CPreferencesDialog settings(preferences.GetValues(), nullptr, window);
+        settings.GetPages().setCurrentIndex(page);
+        return Grab(settings, file);
+    }
+    return false;
 }
 
 void ApplyDarkPalette()

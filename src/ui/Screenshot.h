@@ -7,11 +7,19 @@
 
 namespace NSZubrik {
 
+class CZubrikApplication;
 class CZubrikWindow;
 
 // Lays the window out at size (logical pixels), paints it and writes the
 // PNG. False when the file could not be written.
 bool WriteScreenshot(CZubrikWindow& window, const QSize& size, const QString& file);
+
+// A picture of one of the window's dialogs over the front window: "open"
+// (the open dialog in the folder of the front document's file, that file
+// selected and described), "export" (the settings of a WAVE export) or
+// "preferences" (the page given by page, 0 General, 1 Audio). False for
+// another name or when the file could not be written.
+bool WriteDialogScreenshot(CZubrikApplication& application, const QString& dialog, int page, const QString& file);
 
 // A dark palette in the colours of the program's dark look, for desktops
 // that ask for one and for pictures.

@@ -31,6 +31,8 @@ struct SArguments {
     bool fDark = false;
     // Effect panels in the picture: every one, none, or as the file has them.
     std::optional<bool> fPanels;
+    // A dialog over the window instead of the window itself.
+    QString fDialog;
 };
 
 int Usage()
@@ -38,7 +40,7 @@ int Usage()
     std::fprintf(stderr,
                  "usage: zubrik [FILE...]\n"
                  "       zubrik --screenshot OUT.png [--size WxH] [--scale 1|2] [--palette light|dark]\n"
-                 "                [--panels all|none|saved] FILE\n");
+                 "                [--panels all|none|saved] [--dialog open|export|preferences[:audio]] FILE\n");
     return 2;
 }
 
@@ -64,6 +66,8 @@ bool ParseArguments(int argc, char** argv, SArguments& arguments)
             if (palette != "light" && palette != "dark")
                 return false;
             arguments.fDark = palette == "dark";
+        } else if (argument == "--dialog" && hasValue) {
+            arguments.fDialog = QString::fromLocal8Bit(argv[++i]);
         } else if (argument == "--panels" && hasValue) {
             const std::string panels = argv[++i];
             if (panels != "all" && panels != "none" && panels != "saved")
@@ -100,7 +104,14 @@ int TakeScreenshot(const SArguments& arguments)
     NSZubrik::CZubrikWindow* window = application.GetFrontWindow();
     if (window != nullptr && arguments.fPanels)
         ShowPanels(window->GetDocument(), *arguments.fPanels);
-    const bool written = window != nullptr && NSZubrik::WriteScreenshot(*window, arguments.fSize, arguments.fScreenshot);
+    bool written = false;
+    if (window != nullptr && arguments.fDialog.isEmpty()) {
+        written = NSZubrik::WriteScreenshot(*window, arguments.fSize, arguments.fScreenshot);
+    } else if (window != nullptr) {
+        const QStringList dialog = arguments.fDialog.split(QLatin1Char(':'));
+        const int page = dialog.size() > 1 && dialog[1] == QStringLiteral("audio") ? 1 : 0;
+        written = NSZubrik::WriteDialogScreenshot(application, dialog[0], page, arguments.fScreenshot);
+    }
     application.Quit();
     if (!written) {
         std::fprintf(stderr, "zubrik: cannot write %s\n", arguments.fScreenshot.toLocal8Bit().constData());

@@ -3,6 +3,9 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QListView>
+#include <QTreeView>
 
 #include "app/OpenDialogAudition.h"
 #include "app/ResourceIds.h"
@@ -40,11 +43,28 @@ COpenDialog::COpenDialog(QWidget* parent, NSZubrik::IOpenDialogAudition& auditio
         grid->addWidget(fAutoPlay, grid->rowCount() - 1, column);
     }
 
+    FitFileColumns();
+
     connect(this, &QFileDialog::currentChanged, this, &COpenDialog::ShowFile);
     connect(fAutoPlay, &QCheckBox::toggled, this, &COpenDialog::AutoPlayToggled);
 }
 
 COpenDialog::~COpenDialog() = default;
+
+void COpenDialog::FitFileColumns()
+{
+    // Qt's list gives size, type and date narrow fixed columns that cut
+    // their texts; they take the width of their texts and the name the rest.
+    if (auto* details = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    if (auto* places = findChild<QListView*>(QStringLiteral("sidebar")))
+        places->setMinimumWidth(places->fontMetrics().horizontalAdvance(QStringLiteral("Computer")) + 48);
+}
 
 void COpenDialog::ShowFile(const QString& path)
 {

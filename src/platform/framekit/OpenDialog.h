@@ -38,6 +38,7 @@ protected:
 
 private:
     void AutoPlayToggled(bool on);
+    void FitFileColumns();
 
     NSZubrik::IOpenDialogAudition& fAudition;
     CShownFileInfoPane* fPane;
