@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMimeData>
 #include <algorithm>
 #include <iostream>
@@ -11,6 +13,7 @@
 #include "app/ResourceIds.h"
 #include "app/ZubrikErrors.h"
 #include "audiodata/WaveSample.h"
+#include "audiodata/ZubrikFile.h"
 #include "document/ZubrikDocument.h"
 #include "io/SoundFileReader.h"
 #include "ui/HelpWindow.h"
@@ -236,6 +239,17 @@ void CZubrikApplication::OpenHelp(int32_t helpId)
         fHelpWindow->FocusFind();
 }
 
+void CZubrikApplication::OpenWebPage(int32_t command)
+{
+    // The addresses the program signs its loop files with.
+    const CZubrikCreatorInfo& maker = GetOwnCreatorInfo();
+    const QUrl page = command == NSCommands::kWebSite
+                          ? QUrl(QString::fromStdString(maker[2]))
+                          : QUrl(QStringLiteral("mailto:") + QString::fromStdString(maker[3]));
+    if (fOptions.fOpenHelp && !QDesktopServices::openUrl(page))
+        ShowAlert(kAlertTable, NSAlerts::kHelpError);
+}
+
 bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)
 {
     if (command == NSCommands::kExit) {
@@ -244,6 +258,10 @@ bool CZubrikApplication::HandleCommand(int32_t command, CZubrikDocument* front)
     }
     if (command == NSCommands::kHelpContents || command == NSCommands::kHelpSearch) {
         OpenHelp(command);
+        return true;
+    }
+    if (command == NSCommands::kWebSite || command == NSCommands::kTechnicalSupport) {
+        OpenWebPage(command);
         return true;
     }
     if (command == NSCommands::kPreferences) {

@@ -111,6 +111,10 @@ public:
 private:
     class CSessionPreferences;
 
+    // The Help menu's web site or support address in the desktop's browser
+    // or mail program.
+    void OpenWebPage(int32_t command);
+
     SApplicationOptions fOptions;
     CZubrikPreferences fPreferences;
     std::unique_ptr<CSessionPreferences> fSessionPreferences;

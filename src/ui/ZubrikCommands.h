@@ -46,6 +46,9 @@ inline constexpr int32_t kReAnalyze = 20408;
 inline constexpr int32_t kAddSlicesAtGrid = 20409;
 inline constexpr int32_t kHelpContents = 20501;
 inline constexpr int32_t kHelpSearch = 20502;
+// The web pages of the Help menu: the maker's site and its support address.
+inline constexpr int32_t kWebSite = 20503;
+inline constexpr int32_t kTechnicalSupport = 20504;
 
 // Slice context menu and view commands.
 inline constexpr int32_t kContextMagnifyToFit = 1721;

@@ -46,7 +46,7 @@ const std::vector<SMenu>& MenuTable()
          {{20401, kExportAsOneSample}, {20402, kSilenceSelected}, {0, 0}, {20403, kNormalize},
           {20404, kConvertToMono}, {20405, kConvertSampleFormat}, {20406, kCropLoop}, {20407, kRemoveDC}, {0, 0},
           {20408, kReAnalyze}, {20409, kAddSlicesAtGrid}}},
-        {20500, {{20501, kHelpContents}, {20502, kHelpSearch}}},
+        {20500, {{20501, kHelpContents}, {20502, kHelpSearch}, {0, 0}, {20503, kWebSite}, {20504, kTechnicalSupport}}},
     };
     return menus;
 }

@@ -71,7 +71,8 @@ TEST_F(CUiTest, MenuBarHoldsEveryItemWithTextShortcutAndState)
         {kConvertSampleFormat, "Convert Sample Format...", ""}, {kCropLoop, "Crop Loop", ""},
         {kRemoveDC, "Remove DC", ""},          {kReAnalyze, "Re-Analyze", ""},
         {kAddSlicesAtGrid, "Add Slices at Grid", ""}, {kHelpContents, "Contents", ""},
-        {kHelpSearch, "Search", ""},
+        {kHelpSearch, "Search", ""},           {kWebSite, "Zubrik on the Web", ""},
+        {kTechnicalSupport, "Technical Support", ""},
     };
     for (const SExpected& item : expected) {
         QAction* action = menus.Find(item.fCommand);
