@@ -256,6 +256,14 @@ void CWaveformDisplayGroupView::SetShowChannelsSummed(bool summed)
     UpdateAllViews();
 }
 
+void CWaveformDisplayGroupView::SetShowingFrames(bool frames)
+{
+    if (frames == fShowingFrames)
+        return;
+    fShowingFrames = frames;
+    fLocatorRuler->update();
+}
+
 void CWaveformDisplayGroupView::SetWaveStyle(const SWaveStyle& style)
 {
     if (style == fWaveStyle)

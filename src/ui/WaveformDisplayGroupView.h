@@ -54,9 +54,13 @@ public:
     void SetScrollDuringPlayback(bool on);
     // Draw the sum of both channels instead of each channel on its own.
     void SetShowChannelsSummed(bool summed);
-    // The user's waveform colour and contrast; a change draws the wave again.
+    // The user's waveform colour, contrast and look; a change draws the wave
+    // again.
     void SetWaveStyle(const SWaveStyle& style);
     const SWaveStyle& GetWaveStyle() const { return fWaveStyle; }
+    // Positions along the time axis in frames instead of minutes and seconds.
+    void SetShowingFrames(bool frames);
+    bool IsShowingFrames() const { return fShowingFrames; }
 
     // ---- For the views of the group ----
     CZubrikDocument& GetDocument() const { return fDocument; }
@@ -136,6 +140,7 @@ private:
     bool fScrollDuringPlayback = true;
     bool fSummed = false;
     SWaveStyle fWaveStyle;
+    bool fShowingFrames = false;
     int32_t fVerticalZoom = 1;
     int32_t fBandFrom = 0;
     int32_t fBandTo = 0;

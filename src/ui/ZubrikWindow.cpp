@@ -433,7 +433,9 @@ void CZubrikWindow::PreferencesChanged()
     const CZubrikPreferences& preferences = fApplication.GetPreferences();
     fView->SetScrollDuringPlayback(preferences.GetScrollDuringPlayback());
     fView->SetShowChannelsSummed(preferences.GetViewStereoAsSum());
-    fView->SetWaveStyle({preferences.GetWaveformColor(), preferences.GetContrast()});
+    fView->SetWaveStyle({preferences.GetWaveformColor(), preferences.GetContrast(), preferences.GetDisplayStyle()});
+    fView->SetShowingFrames(preferences.GetPositionUnit() == 1);
+    fToolBars->SetLargeIcons(preferences.GetLargeToolbarIcons());
     UpdateMenus();
 }
 

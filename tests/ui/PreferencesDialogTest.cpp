@@ -72,7 +72,8 @@ TEST_F(CUiTest, PreferencesOkPutsEveryControlIntoThePreferencesAndTheWindowFollo
 
     CWaveformDisplayGroupView& view = window.GetView();
     EXPECT_EQ(view.IsShowingChannelsSummed(), expected.fViewStereoAsSum);
-    EXPECT_EQ(view.GetWaveStyle(), (SWaveStyle{expected.fWaveformColor, 80}));
+    EXPECT_EQ(view.GetWaveStyle(), (SWaveStyle{expected.fWaveformColor, 80, kPlainWaveLook}));
+    EXPECT_TRUE(view.IsShowingFrames());
     // The wave is drawn again in the new colour (and summed).
     waveform.grab();
     EXPECT_GT(waveform.GetCacheDrawCount(), drawn);

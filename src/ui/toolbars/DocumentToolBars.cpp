@@ -45,6 +45,8 @@ QWidget& CDocumentToolBars::GetEffectToolBar(int32_t panel)
     }
 }
 
+void CDocumentToolBars::SetLargeIcons(bool large) { fTopToolBar->SetLargeIcons(large); }
+
 void CDocumentToolBars::ViewAndEditAttributesChanged(CZubrikDocument&) { ShowPanels(); }
 
 void CDocumentToolBars::ShowPanels()

@@ -24,6 +24,8 @@ public:
 
     CTopToolBar& GetTopToolBar() { return *fTopToolBar; }
     CSecondToolBar& GetSecondToolBar() { return *fSecondToolBar; }
+    // The icon buttons of the bars at the large or the small icon size.
+    void SetLargeIcons(bool large);
     // The effect bar of a panel number of the view attributes.
     QWidget& GetEffectToolBar(int32_t panel);
 

@@ -89,6 +89,7 @@ CTopToolBar::CTopToolBar(CZubrikDocument& document, QWidget* parent)
         *transport[i].fButton = button;
     }
     DrawTransportIcons();
+    SetLargeIcons(false);
     fLayout->addSpacing(6);
     AddLoopLength();
     fLayout->addStretch(1);
@@ -199,6 +200,14 @@ void CTopToolBar::DrawTransportIcons()
     };
     for (const auto& [button, kind] : icons)
         button->setIcon(TransportIcon(kind, colour));
+}
+
+void CTopToolBar::SetLargeIcons(bool large)
+{
+    const int32_t side = large ? kLargeIconSide : kSmallIconSide;
+    for (QToolButton* button : {fOpenButton, fSaveButton, fStopToolbarButton, fPlayToolbarButton,
+                                fPlayPreviousToolbarButton, fPlayCurrentSliceToolbarButton, fPlayNextToolbarButton})
+        button->setIconSize(QSize(side, side));
 }
 
 void CTopToolBar::changeEvent(QEvent* event)

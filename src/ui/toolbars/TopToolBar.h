@@ -22,6 +22,12 @@ public:
     explicit CTopToolBar(CZubrikDocument& document, QWidget* parent = nullptr);
     ~CTopToolBar() override;
 
+    // The icon buttons (open, save, transport) at the large icon size, or
+    // at the standard small one.
+    void SetLargeIcons(bool large);
+    static constexpr int32_t kSmallIconSide = 16;
+    static constexpr int32_t kLargeIconSide = 24;
+
     void ParametersChanged(CZubrikDocument& document) override;
     void SlicesChanged(CZubrikDocument&) override {}
     void WaveSampleChanged(CZubrikDocument& document) override;

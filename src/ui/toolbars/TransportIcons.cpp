@@ -9,6 +9,7 @@ namespace NSZubrik {
 namespace {
 
 constexpr int kSide = 16;
+constexpr int kLargeSide = 24;
 
 QPainterPath Triangle(qreal left, qreal right, bool pointsRight)
 {
@@ -45,22 +46,31 @@ void Draw(QPainter& painter, ETransportIcon kind)
     }
 }
 
+// The symbol on a square of side points at ratio device pixels a point.
+QPixmap SymbolPixmap(ETransportIcon kind, const QColor& colour, int side, int ratio)
+{
+    QPixmap pixmap(side * ratio, side * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(double(side) / kSide, double(side) / kSide);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    Draw(painter, kind);
+    return pixmap;
+}
+
 } // namespace
 
 QIcon TransportIcon(ETransportIcon kind, const QColor& colour)
 {
+    // Drawn at the small and the large tool bar size, each for single and
+    // double density screens, so that neither is a scaled picture.
     QIcon icon;
-    for (int ratio : {1, 2}) {
-        QPixmap pixmap(kSide * ratio, kSide * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        Draw(painter, kind);
-        painter.end();
-        icon.addPixmap(pixmap);
+    for (const int side : {kSide, kLargeSide}) {
+        for (const int ratio : {1, 2})
+            icon.addPixmap(SymbolPixmap(kind, colour, side, ratio));
     }
     return icon;
 }

@@ -66,7 +66,8 @@ void CLargeWaveformView::EnsureCache(qreal ratio)
     const CABCWaveSample& wave = Document().GetWaveSample();
     const SCacheKey key{&wave,          wave.GetFrameCount(),       Group().GetVisibleStart(),
                         Group().GetFramesPerPixel(), size(),       ratio,
-                        Group().GetVerticalZoom(),   Group().IsShowingChannelsSummed(), Colours().fWave.rgba()};
+                        Group().GetVerticalZoom(),   Group().IsShowingChannelsSummed(), Colours().fWave.rgba(),
+                        Colours().fLook};
     if (key == fCacheKey)
         return;
     fCacheKey = key;
@@ -78,7 +79,7 @@ void CLargeWaveformView::EnsureCache(qreal ratio)
     const CWaveformImageRenderer::SFrameScale scale{double(Group().GetVisibleStart()),
                                                     Group().GetFramesPerPixel() / ratio};
     Group().GetRenderer().Paint(fCache, wave, scale, Group().IsShowingChannelsSummed(), Group().GetVerticalZoom(),
-                                Colours().fWave);
+                                Colours().fWave, Colours().fLook == k3DWaveLook);
 }
 
 void CLargeWaveformView::paintEvent(QPaintEvent*)

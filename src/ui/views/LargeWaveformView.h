@@ -38,6 +38,7 @@ private:
         int32_t fZoom = 0;
         bool fSummed = false;
         QRgb fColour = 0;
+        int32_t fLook = 0;
         bool operator==(const SCacheKey&) const = default;
     };
     enum class EDrag { kNone, kZoom, kPlay };

@@ -1,5 +1,6 @@
 #include "ui/views/LocatorRulerView.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -67,35 +68,74 @@ void CLocatorRulerView::paintEvent(QPaintEvent*)
     PaintHandle(painter, XAt(Document().GetRightLocator()), false);
 }
 
+QFont CLocatorRulerView::LabelFont() const
+{
+    QFont labels = font();
+    labels.setPointSizeF(std::max(7.0, labels.pointSizeF() * 0.82));
+    return labels;
+}
+
+std::vector<CLocatorRulerView::SMark> CLocatorRulerView::Marks() const
+{
+    // Both scales in units per pixel: seconds, or frames.
+    const bool frames = Group().IsShowingFrames();
+    const double rate = frames ? 1.0 : std::max(1, Document().GetWaveSample().GetSampleRate());
+    const double perPixel = Group().GetFramesPerPixel() / rate;
+    const double start = Group().GetVisibleStart() / rate;
+    const double end = Group().GetVisibleEnd() / rate;
+    // Frame numbers grow longer than the time labels: the spacing leaves
+    // room for the widest one in view.
+    const double spacing = frames ? std::max(kLabelSpacing, QFontMetricsF(LabelFont()).horizontalAdvance(
+                                                                QString::number(int64_t(end))) + 16.0)
+                                  : kLabelSpacing;
+    double step = 0;
+    if (frames) {
+        // 1, 2, 5, 10, 20, 50 ... frames; a frame is the finest step.
+        for (double decade = 1; step == 0; decade *= 10)
+            for (const double factor : {1.0, 2.0, 5.0})
+                if (step == 0 && factor * decade / perPixel >= spacing)
+                    step = factor * decade;
+    } else {
+        step = kTimeSteps[std::size(kTimeSteps) - 1];
+        for (const double candidate : kTimeSteps)
+            if (candidate / perPixel >= spacing) {
+                step = candidate;
+                break;
+            }
+    }
+    // Five minor ticks to a major one. A frame step is at least 100 (the
+    // label spacing at one frame per pixel), so minor ticks are whole frames.
+    constexpr int32_t division = 5;
+    const double minor = step / division;
+    std::vector<SMark> marks;
+    for (int64_t n = int64_t(std::floor(start / minor)); n * minor <= end; ++n) {
+        const bool major = n % division == 0;
+        QString label;
+        if (major)
+            label = frames ? QString::number(std::llround(n * minor)) : TimeLabel(n * minor, step);
+        marks.push_back({(n * minor - start) / perPixel, major, label});
+    }
+    return marks;
+}
+
 void CLocatorRulerView::PaintTimeMarks(QPainter& painter)
 {
-    const double rate = std::max(1, Document().GetWaveSample().GetSampleRate());
-    const double secondsPerPixel = Group().GetFramesPerPixel() / rate;
-    double step = kTimeSteps[std::size(kTimeSteps) - 1];
-    for (const double candidate : kTimeSteps)
-        if (candidate / secondsPerPixel >= kLabelSpacing) {
-            step = candidate;
-            break;
-        }
-    QFont font = painter.font();
-    font.setPointSizeF(std::max(7.0, font.pointSizeF() * 0.82));
-    painter.setFont(font);
-    const double startSeconds = Group().GetVisibleStart() / rate;
-    const double endSeconds = Group().GetVisibleEnd() / rate;
-    const double minor = step / 5;
-    // Labels keep clear of the locator flags.
+    painter.setFont(LabelFont());
+    // Labels keep clear of the locator flags; long frame numbers keep
+    // further left of them.
+    const QFontMetricsF metrics(painter.font());
     const int32_t leftFlag = XAt(Document().GetLeftLocator());
     const int32_t rightFlag = XAt(Document().GetRightLocator());
-    const auto clearOfFlags = [&](double x) {
-        return !(x > leftFlag - 40 && x < leftFlag + kHandleWidth + 1) && !(x > rightFlag - 40 - kHandleWidth && x < rightFlag + 1);
+    const auto clearOfFlags = [&](double x, const QString& label) {
+        const double reach = std::max(40.0, metrics.horizontalAdvance(label) + 4);
+        return !(x > leftFlag - reach && x < leftFlag + kHandleWidth + 1) &&
+               !(x > rightFlag - reach - kHandleWidth && x < rightFlag + 1);
     };
-    for (int64_t n = int64_t(std::floor(startSeconds / minor)); n * minor <= endSeconds; ++n) {
-        const double x = (n * minor - startSeconds) / secondsPerPixel;
-        const bool major = n % 5 == 0;
-        painter.fillRect(QRectF(std::floor(x), 1, 1, major ? 7 : 3), Colours().fDimText);
-        if (major && clearOfFlags(x)) {
+    for (const SMark& mark : Marks()) {
+        painter.fillRect(QRectF(std::floor(mark.fX), 1, 1, mark.fMajor ? 7 : 3), Colours().fDimText);
+        if (mark.fMajor && clearOfFlags(mark.fX, mark.fLabel)) {
             painter.setPen(Colours().fDimText);
-            painter.drawText(QPointF(std::floor(x) + 3, height() - 5), TimeLabel(n * minor, step));
+            painter.drawText(QPointF(std::floor(mark.fX) + 3, height() - 5), mark.fLabel);
         }
     }
 }

@@ -3,6 +3,9 @@
 // the active slices unless Alt is held; a handle can be dragged.
 #pragma once
 
+#include <QString>
+#include <vector>
+
 #include "ui/views/DimensionView.h"
 
 namespace NSZubrik {
@@ -15,6 +18,17 @@ public:
     static constexpr int32_t kHandleWidth = 11;
 
     CLocatorRulerView(CWaveformDisplayGroupView& group, QWidget* parent);
+
+    // A tick of the ruler: labelled when major.
+    struct SMark {
+        double fX = 0;
+        bool fMajor = false;
+        QString fLabel;
+    };
+    // The ticks across the visible range, in minutes and seconds or in
+    // frames as the group shows positions, spaced so that labels do not
+    // overlap.
+    std::vector<SMark> Marks() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,6 +43,7 @@ private:
     EDrag HandleAt(int32_t x) const;
     // The frame under x, snapped to the active slices unless Alt is held.
     int32_t LocatorFrameAt(int32_t x, Qt::KeyboardModifiers modifiers) const;
+    QFont LabelFont() const;
     void PaintTimeMarks(QPainter& painter);
     void PaintHandle(QPainter& painter, int32_t x, bool left);
 

@@ -41,18 +41,23 @@ void COverviewView::EnsureCache(qreal ratio)
     const QSize pixels(std::max(1, int(std::ceil(width() * ratio))),
                        std::max(1, int(std::ceil((height() - 2 * kInset) * ratio))));
     const QRgb colour = Colours().fWave.rgba();
-    if (pixels == fCacheSize && fCacheWave == &wave && colour == fCacheColour)
+    const int32_t look = Colours().fLook;
+    if (pixels == fCacheSize && fCacheWave == &wave && colour == fCacheColour && look == fCacheLook)
         return;
     fCacheSize = pixels;
     fCacheWave = &wave;
     fCacheColour = colour;
+    fCacheLook = look;
     fCache = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     fCache.setDevicePixelRatio(ratio);
     // One lane of both channels: the overview is for finding one's way.
     const CWaveformImageRenderer::SFrameScale scale{0, std::max(1, wave.GetFrameCount()) / double(pixels.width())};
+    // The plain look fills the outline in the wave colour itself; the others
+    // dim it behind the visible range's frame.
     QColor dim = Colours().fWave;
-    dim.setAlpha(170);
-    Group().GetRenderer().Paint(fCache, wave, scale, true, 1, dim);
+    if (look != kPlainWaveLook)
+        dim.setAlpha(170);
+    Group().GetRenderer().Paint(fCache, wave, scale, true, 1, dim, look == k3DWaveLook);
 }
 
 void COverviewView::paintEvent(QPaintEvent*)

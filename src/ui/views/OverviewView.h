@@ -36,6 +36,7 @@ private:
     QSize fCacheSize;
     const void* fCacheWave = nullptr;
     QRgb fCacheColour = 0;
+    int32_t fCacheLook = -1;
     bool fDragging = false;
     // Frames between the pointer and the visible start while dragging.
     int32_t fGrabOffset = 0;

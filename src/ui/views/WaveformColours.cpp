@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
 
 #include "audiodata/SliceSequence.h"
 #include "ui/views/SliceHandleGeometry.h"
@@ -51,7 +52,8 @@ SWaveformColours SWaveformColours::From(const QPalette& palette, const SWaveStyl
     c.fText = text;
     c.fDimText = Mix(c.fPanel, text, 0.6);
     c.fWave = StyledWave(c.fDark ? QColor(0x4f, 0xc1, 0xcf) : QColor(0x1d, 0x7f, 0x91), style, c.fBackground, text);
-    c.fCentreLine = WithAlpha(c.fWave, 90);
+    c.fLook = std::clamp(style.fLook, int32_t(kPlainWaveLook), int32_t(kShadedWaveLook));
+    c.fCentreLine = WithAlpha(c.fWave, c.fLook == kPlainWaveLook ? 0 : 90);
     c.fGrid = WithAlpha(text, c.fDark ? 26 : 20);
     c.fGridStrong = WithAlpha(text, c.fDark ? 60 : 48);
     c.fOutsideLoop = c.fDark ? QColor(0, 0, 0, 110) : QColor(0x70, 0x74, 0x80, 46);

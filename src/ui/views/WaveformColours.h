@@ -17,12 +17,18 @@ namespace NSZubrik {
 
 class CSlice;
 
-// The user's waveform colour and its contrast against the background. The
-// standard colour leaves the wave in the colour of the light or dark look;
-// the standard contrast leaves the colour as it is.
+// How the wave body is painted: a flat fill without a centre line, a fill
+// with depth (lit from above, darker away from the centre line), or the flat
+// fill over a faint centre line.
+enum EWaveLook : int32_t { kPlainWaveLook = 0, k3DWaveLook = 1, kShadedWaveLook = 2 };
+
+// The user's waveform colour, its contrast against the background and the
+// look of the wave. The standard colour leaves the wave in the colour of the
+// light or dark look; the standard contrast leaves the colour as it is.
 struct SWaveStyle {
     TColor fColour = SPreferenceValues{}.fWaveformColor;
     int32_t fContrast = SPreferenceValues{}.fContrast;
+    int32_t fLook = SPreferenceValues{}.fDisplayStyle;
     bool operator==(const SWaveStyle&) const = default;
 };
 
@@ -34,6 +40,7 @@ struct SWaveformColours {
     QColor fText;
     QColor fDimText;
     QColor fWave;
+    int32_t fLook = kShadedWaveLook;
     QColor fCentreLine;
     QColor fGrid;
     QColor fGridStrong;

@@ -151,13 +151,12 @@ void CWaveformImageRenderer::SampleSpans(const CABCWaveSample& wave, int32_t cha
 }
 
 void CWaveformImageRenderer::Paint(QImage& image, const CABCWaveSample& wave, const SFrameScale& scale, bool summed,
-                                   int32_t zoom, QColor colour)
+                                   int32_t zoom, QColor colour, bool depth)
 {
     image.fill(Qt::transparent);
     const int32_t width = image.width();
     const int32_t height = image.height();
     const int32_t lanes = LaneCount(wave, summed);
-    const QRgb pixel = qPremultiply(colour.rgba());
     for (int32_t lane = 0; lane < lanes; ++lane) {
         const int32_t channel = lanes == 2 ? lane + 1 : (wave.IsStereo() ? 0 : 1);
         std::vector<SSpan>& spans = fSpans[lane];
@@ -178,13 +177,46 @@ void CWaveformImageRenderer::Paint(QImage& image, const CABCWaveSample& wave, co
             fTops[size_t(x)] = std::clamp(int32_t(std::floor(middle - span.fMax * half)), top, bottom);
             fBottoms[size_t(x)] = std::clamp(int32_t(std::ceil(middle - span.fMin * half)), fTops[size_t(x)], bottom);
         }
+        FillLane(image, top, bottom, colour, depth);
+    }
+}
+
+void CWaveformImageRenderer::FillLane(QImage& image, int32_t top, int32_t bottom, QColor colour, bool depth) const
+{
+    const int32_t width = image.width();
+    const int32_t* tops = fTops.data();
+    const int32_t* bottoms = fBottoms.data();
+    const QRgb flat = qPremultiply(colour.rgba());
+    if (!depth) {
         // Row by row, so that the writes run along memory and vectorise.
-        const int32_t* tops = fTops.data();
-        const int32_t* bottoms = fBottoms.data();
         for (int32_t y = top; y <= bottom; ++y) {
             QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int32_t x = 0; x < width; ++x)
-                row[x] = y >= tops[x] && y <= bottoms[x] ? pixel : row[x];
+                row[x] = y >= tops[x] && y <= bottoms[x] ? flat : row[x];
+        }
+        return;
+    }
+    const auto shade = [&colour](const QColor& towards, double amount) {
+        QColor c = QColor::fromRgbF(float(colour.redF() + (towards.redF() - colour.redF()) * amount),
+                                    float(colour.greenF() + (towards.greenF() - colour.greenF()) * amount),
+                                    float(colour.blueF() + (towards.blueF() - colour.blueF()) * amount),
+                                    colour.alphaF());
+        return qPremultiply(c.rgba());
+    };
+    const QRgb upperEdge = shade(Qt::white, 0.55);
+    const QRgb lowerEdge = shade(Qt::black, 0.5);
+    const double middle = (top + bottom) / 2.0;
+    const double reach = std::max(1.0, (bottom - top) / 2.0);
+    for (int32_t y = top; y <= bottom; ++y) {
+        // One colour per row: lit at the centre line, falling off towards
+        // the lane's edges.
+        const double distance = std::abs(y - middle) / reach;
+        const QRgb body = distance < 0.25 ? shade(Qt::white, 0.3 * (1 - distance / 0.25))
+                                          : shade(Qt::black, 0.35 * (distance - 0.25) / 0.75);
+        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int32_t x = 0; x < width; ++x) {
+            const bool inside = y >= tops[x] && y <= bottoms[x];
+            row[x] = !inside ? row[x] : y == tops[x] ? upperEdge : y == bottoms[x] ? lowerEdge : body;
         }
     }
 }

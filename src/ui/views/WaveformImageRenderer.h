@@ -39,15 +39,20 @@ public:
     void ComputeSpans(const CABCWaveSample& wave, int32_t channel, const SFrameScale& scale, int32_t columns,
                       std::vector<SSpan>& spans);
     // Fills the image (transparent) and draws one lane per channel, or one
-    // lane of their mean when summed, magnified vertically by zoom.
+    // lane of their mean when summed, magnified vertically by zoom. With
+    // depth the body is lighter at the centre line and darker towards the
+    // lane's edges, with a lit upper edge and a shadowed lower one; without
+    // it the body is one flat colour.
     void Paint(QImage& image, const CABCWaveSample& wave, const SFrameScale& scale, bool summed, int32_t zoom,
-               QColor colour);
+               QColor colour, bool depth = false);
     // The sound changed: the coarser levels are built again when next needed.
     void Invalidate() { fLevelsOf = nullptr; }
 
     static int32_t LaneCount(const CABCWaveSample& wave, bool summed) { return IsStereo(wave) && !summed ? 2 : 1; }
 
 private:
+    // The lane's rows from top to bottom, in the columns' spans.
+    void FillLane(QImage& image, int32_t top, int32_t bottom, QColor colour, bool depth) const;
     static bool IsStereo(const CABCWaveSample& wave);
     void BuildLevels(const CWaveSamplePreview& preview);
     void SummarySpans(const CABCWaveSample& wave, int32_t channel, const SFrameScale& scale, int32_t columns,
