@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +14,12 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
+#include <vector>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
@@ -87,7 +92,37 @@ bool CHelpWindow::Load(const QString& manualFile)
         return false;
     // As a source the pictures load relative to the manual's folder.
     fBrowser->setSource(QUrl::fromLocalFile(manualFile), QTextDocument::MarkdownResource);
+    FitPictures(QFileInfo(manualFile).absolutePath());
     return !fBrowser->document()->isEmpty();
+}
+
+void CHelpWindow::FitPictures(const QString& folder)
+{
+    // Pictures of the whole window are wider than the page, and those taken
+    // at twice the density twice as wide again: each is given its size on
+    // the page up front, so that the page is laid out once and a topic's
+    // heading stays where it was scrolled to.
+    constexpr int kWidest = 880;
+    std::vector<std::pair<QTextFragment, QTextImageFormat>> pictures;
+    for (QTextBlock block = fBrowser->document()->begin(); block.isValid(); block = block.next())
+        for (auto part = block.begin(); !part.atEnd(); ++part)
+            if (part.fragment().charFormat().isImageFormat())
+                pictures.emplace_back(part.fragment(), part.fragment().charFormat().toImageFormat());
+    for (auto& [fragment, format] : pictures) {
+        QSizeF size = QImageReader(folder + QLatin1Char('/') + format.name()).size();
+        if (size.isEmpty())
+            continue;
+        if (format.name().contains(QStringLiteral("@2x")))
+            size /= 2;
+        if (size.width() > kWidest)
+            size *= kWidest / size.width();
+        format.setWidth(size.width());
+        format.setHeight(size.height());
+        QTextCursor cursor(fBrowser->document());
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+    }
 }
 
 void CHelpWindow::ShowTopic(int32_t helpId)

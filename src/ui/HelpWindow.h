@@ -43,6 +43,7 @@ public:
 
 private:
     void FindNext(bool backwards);
+    void FitPictures(const QString& folder);
 
     QTextBrowser* fBrowser;
     QLineEdit* fFind;

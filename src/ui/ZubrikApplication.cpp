@@ -231,8 +231,9 @@ void CZubrikApplication::OpenHelp(int32_t helpId)
         }
         fHelpWindow = std::move(window);
     }
-    fHelpWindow->ShowTopic(helpId == NSCommands::kHelpSearch ? kHelpTopicContents : helpId);
+    // Shown first, so that the page has its width when the topic is found.
     fHelpWindow->show();
+    fHelpWindow->ShowTopic(helpId == NSCommands::kHelpSearch ? kHelpTopicContents : helpId);
     fHelpWindow->raise();
     fHelpWindow->activateWindow();
     if (helpId == NSCommands::kHelpSearch)
