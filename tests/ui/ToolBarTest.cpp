@@ -149,10 +149,14 @@ TEST_F(CUiTest, KnobDragIsOneUndoStepAndCtrlClickResets)
     CKnob& decay = envelope->GetKnobs()[1]->GetKnob();
     const int32_t start = decay.GetValue();
     const int32_t steps = document.GetUndoHistory().GetPosition();
+    // The top of the decay's range is no decay at all, not a long time.
+    EXPECT_EQ(envelope->GetKnobs()[1]->GetValueText().text(), QStringLiteral("\u221e"));
 
     Drag(decay, {38, 30, 20, 60, 90});
     const int32_t dragged = decay.GetValue();
     EXPECT_LT(dragged, start);
+    EXPECT_TRUE(envelope->GetKnobs()[1]->GetValueText().text().endsWith(QStringLiteral(" s")) ||
+                envelope->GetKnobs()[1]->GetValueText().text().endsWith(QStringLiteral(" ms")));
     EXPECT_EQ(document.GetParameters().fEnvelopeDecay, dragged);
     EXPECT_EQ(document.GetUndoHistory().GetPosition(), steps + 1);
     // A second drag of the same knob is a step of its own; Shift moves it

@@ -158,7 +158,7 @@ CTransientToolBar::CTransientToolBar(CZubrikDocument& document, QWidget* parent)
                         EnvelopePresetFormat(), 5, parent)
 {
     AddKnob(kEnvelopeKnobs, kEnvelopeInfo, {0, 1023, 21}, Time, &CZubrikDocument::SetEnvelopeAttack);
-    AddKnob(kEnvelopeKnobs + 1, kEnvelopeInfo + 1, {0, 1023, 1023}, Time, &CZubrikDocument::SetEnvelopeDecay);
+    AddKnob(kEnvelopeKnobs + 1, kEnvelopeInfo + 1, {0, 1023, 1023}, DecayTime, &CZubrikDocument::SetEnvelopeDecay);
     AddKnob(kEnvelopeKnobs + 2, kEnvelopeInfo + 2, {0, 100, 40}, Stretch, &CZubrikDocument::SetEnvelopeStretch);
     Finish();
 }

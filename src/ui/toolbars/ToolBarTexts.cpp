@@ -34,6 +34,12 @@ QString Time(int32_t index)
     return QStringLiteral("%1 ms").arg(ms, 0, 'f', ms < 10.0 ? 1 : 0);
 }
 
+QString DecayTime(int32_t index)
+{
+    constexpr int32_t kNoDecay = 1023;
+    return index >= kNoDecay ? QStringLiteral("\u221e") : Time(index);
+}
+
 QString Percent(int32_t value, int32_t full) { return QStringLiteral("%1 %").arg(std::lround(value * 100.0 / full)); }
 
 QString ShaperThreshold(int32_t value)

@@ -21,6 +21,9 @@ void DescribeControl(QWidget& control, int32_t toolTipEntry, int32_t infoEntry);
 namespace NSKnobUnits {
 // A time index of the envelope and shaper tables, in ms or s.
 QString Time(int32_t index);
+// The envelope's decay: a time, except at the top of the range, where the
+// sound does not decay at all ("\u221e").
+QString DecayTime(int32_t index);
 QString Percent(int32_t value, int32_t full);
 // The shaper threshold as the level it stands for, in dB.
 QString ShaperThreshold(int32_t value);
