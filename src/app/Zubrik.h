@@ -206,9 +206,10 @@ public:
     // The application became inactive / active again.
     void Suspend();
     void Resume();
-    // The audio page of the preferences: opens the device of that name
-    // (alerts 1113 or 1110 when it cannot).
-    int32_t SelectAudioDevice(const std::string& name);
+    // The audio page of the preferences: opens the device of that name at
+    // that rate and buffer size (0: the device's rate, the usual buffer;
+    // alerts 1113 or 1110 when it cannot). Documents follow a new rate.
+    int32_t SelectAudioDevice(const std::string& name, int32_t sampleRate = 0, int32_t bufferFrames = 0);
     // The player lets go of a document that is about to be destroyed
     // (CloseDocument does this; a front end that destroys a document
     // another way calls it first).

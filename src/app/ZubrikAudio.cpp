@@ -124,7 +124,7 @@ void CZubrik::Resume()
         CallbackResult([&] { fAudio->Resume(); });
 }
 
-int32_t CZubrik::SelectAudioDevice(const std::string& name)
+int32_t CZubrik::SelectAudioDevice(const std::string& name, int32_t sampleRate, int32_t bufferFrames)
 {
     return CallbackResult([&] {
         if (fAudio == nullptr)
@@ -135,7 +135,7 @@ int32_t CZubrik::SelectAudioDevice(const std::string& name)
             return;
         }
         try {
-            fAudio->SelectDriver(driver);
+            fAudio->SelectDriver(driver, sampleRate, bufferFrames);
         } catch (const std::exception&) {
         }
         if (!fAudio->IsRunning())

@@ -89,12 +89,19 @@ std::shared_ptr<IAudioDriver> CAudioCardManager::FindDriver(const std::string& n
     return nullptr;
 }
 
-void CAudioCardManager::SelectDriver(const std::shared_ptr<IAudioDriver>& driver)
+void CAudioCardManager::SelectDriver(const std::shared_ptr<IAudioDriver>& driver, int32_t sampleRate,
+                                     int32_t bufferFrames)
 {
     fPlayer.Stop();
+    fClient->SetWantedSettings(sampleRate, bufferFrames);
     // The library tells the renderer that the settings changed, which
     // brings the new rate here.
     fClient->SelectDriver(driver);
+}
+
+std::vector<int32_t> CAudioCardManager::GetSupportedSampleRates(const std::shared_ptr<IAudioDriver>& driver)
+{
+    return fClient->GetSupportedSampleRates(driver);
 }
 
 bool CAudioCardManager::SelectFallbackDriver()

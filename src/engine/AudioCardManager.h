@@ -58,8 +58,14 @@ public:
     std::shared_ptr<NSSoundPortKit::IAudioDriver> GetSelectedDriver() const;
     // The driver of that name, or null.
     std::shared_ptr<NSSoundPortKit::IAudioDriver> FindDriver(const std::string& name);
-    // Stops the player, then opens the driver (throws when it cannot).
-    void SelectDriver(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver);
+    // Stops the player, then opens the driver (throws when it cannot) at
+    // that rate and buffer size; 0 leaves either to the device (the buffer
+    // at NSSoundPortKit::kPreferredBufferFrames). A new rate reaches
+    // SettingsChanged like any change of device.
+    void SelectDriver(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver, int32_t sampleRate = 0,
+                      int32_t bufferFrames = 0);
+    // The common rates the driver can play at.
+    std::vector<int32_t> GetSupportedSampleRates(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver);
     // At start, when the saved driver does not run: the default device, then
     // every device in order, until one runs. False when none does.
     bool SelectFallbackDriver();

@@ -1,8 +1,9 @@
 // SoundPortKit over PortAudio: every output device of every host API (ALSA,
 // JACK, ...) is a driver named "host API: device". The selected driver is
 // opened for non-interleaved 32-bit float output at 256 frames per buffer
-// where the device allows, on its own default rate unless the saved settings
-// name another, and started at once.
+// (or the size the user chose) where the device allows, on its own default
+// rate unless the user or the saved settings name another it supports, and
+// started at once.
 #include <fcntl.h>
 #include <portaudio.h>
 #include <unistd.h>
@@ -89,9 +90,25 @@ public:
         return kNoError;
     }
 
-    TResult SelectDriver(const std::shared_ptr<IAudioDriver>& driver) override
+    TResult SelectDriver(const std::shared_ptr<IAudioDriver>& driver) override { return Open(driver); }
+
+    TResult SetWantedSettings(int32_t sampleRate, int32_t bufferFrames) override
     {
-        return Open(driver, 0);
+        fWantedRate = std::max(sampleRate, 0);
+        fWantedFrames = std::max(bufferFrames, 0);
+        return kNoError;
+    }
+
+    TResult GetSupportedSampleRates(const std::shared_ptr<IAudioDriver>& driver, std::vector<int32_t>& rates) override
+    {
+        rates.clear();
+        const std::optional<PaStreamParameters> output = OutputOf(driver);
+        if (!output)
+            return kFailedToOpenDriverNotPresent;
+        for (int32_t rate : kCommonSampleRates)
+            if (Pa_IsFormatSupported(nullptr, &*output, rate) == paFormatIsSupported)
+                rates.push_back(rate);
+        return kNoError;
     }
 
     TResult CloseDriver() override
@@ -150,7 +167,10 @@ public:
     {
         if (!fSelected)
             return kNoError;
-        const std::vector<uint8_t> bytes = EncodeSavedAudioDevice({fSettings.fSampleRate, fSelected->GetName()});
+        // The buffer size is saved only when the user chose one.
+        const int32_t frames = fWantedFrames != 0 ? fSettings.fBufferFrames : 0;
+        const std::vector<uint8_t> bytes =
+            EncodeSavedAudioDevice({fSettings.fSampleRate, fSelected->GetName(), frames});
         return writer.Write(bytes.data(), int32_t(bytes.size()));
     }
 
@@ -171,40 +191,54 @@ public:
         TAudioDrivers drivers;
         GetDrivers(drivers);
         for (const std::shared_ptr<IAudioDriver>& driver : drivers)
-            if (driver->GetName() == driverName)
-                return Open(driver, saved->fSampleRate);
+            if (driver->GetName() == driverName) {
+                SetWantedSettings(saved->fSampleRate, saved->fBufferFrames);
+                return Open(driver);
+            }
         return kFailedToOpenDriverNotPresent;
     }
 
     int64_t GetUnderrunCount() const override { return fUnderruns.load(std::memory_order_relaxed); }
 
 private:
-    TResult Open(const std::shared_ptr<IAudioDriver>& driver, int32_t rate)
+    // The stream parameters of a driver's device: up to two channels of
+    // non-interleaved floats at its low latency; nothing when it is gone.
+    std::optional<PaStreamParameters> OutputOf(const std::shared_ptr<IAudioDriver>& driver) const
     {
-        CloseDriver();
         const auto* portAudioDriver = dynamic_cast<const CPortAudioDriver*>(driver.get());
         if (portAudioDriver == nullptr || !fInitialised)
-            return kFailedToOpenDriverNotPresent;
+            return std::nullopt;
         const PaDeviceInfo* info = Pa_GetDeviceInfo(portAudioDriver->GetDevice());
         if (info == nullptr || info->maxOutputChannels < 1)
-            return kFailedToOpenDriverNotPresent;
+            return std::nullopt;
         PaStreamParameters output{};
         output.device = portAudioDriver->GetDevice();
         output.channelCount = std::min(info->maxOutputChannels, 2);
         output.sampleFormat = paFloat32 | paNonInterleaved;
         output.suggestedLatency = info->defaultLowOutputLatency;
-        const double defaultRate = info->defaultSampleRate;
-        const double wanted = rate > 0 && Pa_IsFormatSupported(nullptr, &output, rate) == paFormatIsSupported
-                                  ? double(rate)
-                                  : defaultRate;
+        return output;
+    }
+
+    TResult Open(const std::shared_ptr<IAudioDriver>& driver)
+    {
+        CloseDriver();
+        const std::optional<PaStreamParameters> output = OutputOf(driver);
+        if (!output)
+            return kFailedToOpenDriverNotPresent;
+        const double defaultRate = Pa_GetDeviceInfo(output->device)->defaultSampleRate;
+        const double wanted =
+            fWantedRate > 0 && Pa_IsFormatSupported(nullptr, &*output, fWantedRate) == paFormatIsSupported
+                ? double(fWantedRate)
+                : defaultRate;
+        const int32_t frames = fWantedFrames > 0 ? fWantedFrames : kPreferredBufferFrames;
         PaStream* stream = nullptr;
-        if (Pa_OpenStream(&stream, nullptr, &output, wanted, kPreferredBufferFrames, paClipOff, &Callback, this) !=
+        if (Pa_OpenStream(&stream, nullptr, &*output, wanted, unsigned(frames), paClipOff, &Callback, this) !=
             paNoError)
             return kFailedToOpenDriver;
         const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream);
         fSettings.fSampleRate = int32_t(streamInfo != nullptr ? streamInfo->sampleRate : wanted);
-        fSettings.fBufferFrames = kPreferredBufferFrames;
-        fSettings.fChannelCount = output.channelCount;
+        fSettings.fBufferFrames = frames;
+        fSettings.fChannelCount = output->channelCount;
         fUnderruns.store(0, std::memory_order_relaxed);
         if (Pa_StartStream(stream) != paNoError) {
             Pa_CloseStream(stream);
@@ -232,6 +266,9 @@ private:
     PaStream* fStream = nullptr;
     std::shared_ptr<IAudioDriver> fSelected;
     SSettings fSettings;
+    // What the user chose (0: the device's rate, the preferred buffer).
+    int32_t fWantedRate = 0;
+    int32_t fWantedFrames = 0;
     bool fSuspended = false;
     std::atomic<int64_t> fUnderruns{0};
 };

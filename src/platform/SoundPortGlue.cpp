@@ -76,6 +76,18 @@ std::shared_ptr<IAudioDriver> CClient::GetDefaultDriver()
 
 std::shared_ptr<IAudioDriver> CClient::GetSelectedDriver() const { return fKit->GetSelectedDriver(); }
 void CClient::SelectDriver(const std::shared_ptr<IAudioDriver>& driver) { Check(fKit->SelectDriver(driver)); }
+void CClient::SetWantedSettings(int32_t sampleRate, int32_t bufferFrames)
+{
+    Check(fKit->SetWantedSettings(sampleRate, bufferFrames));
+}
+
+std::vector<int32_t> CClient::GetSupportedSampleRates(const std::shared_ptr<IAudioDriver>& driver)
+{
+    std::vector<int32_t> rates;
+    Check(fKit->GetSupportedSampleRates(driver, rates));
+    return rates;
+}
+
 void CClient::CloseDriver() { Check(fKit->CloseDriver()); }
 bool CClient::IsRunning() const { return fKit->IsRunning(); }
 

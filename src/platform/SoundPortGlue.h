@@ -55,6 +55,8 @@ public:
     std::shared_ptr<NSSoundPortKit::IAudioDriver> GetDefaultDriver();
     std::shared_ptr<NSSoundPortKit::IAudioDriver> GetSelectedDriver() const;
     void SelectDriver(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver);
+    void SetWantedSettings(int32_t sampleRate, int32_t bufferFrames);
+    std::vector<int32_t> GetSupportedSampleRates(const std::shared_ptr<NSSoundPortKit::IAudioDriver>& driver);
     void CloseDriver();
     bool IsRunning() const;
     NSSoundPortKit::SSettings GetCurrentSettings();

@@ -23,8 +23,12 @@ inline constexpr TResult kIllegalCallSequence = 12003;
 inline constexpr TResult kFailedToOpenDriver = 100012;
 inline constexpr TResult kFailedToOpenDriverNotPresent = 100013;
 
-// The buffer size the program asks for where the device allows it.
+// The buffer size the program asks for where the device allows it, unless
+// the user chose another of kBufferFrameChoices.
 inline constexpr int32_t kPreferredBufferFrames = 256;
+inline constexpr int32_t kBufferFrameChoices[] = {64, 128, 256, 512, 1024, 2048};
+// The rates a device is offered at, where it supports them.
+inline constexpr int32_t kCommonSampleRates[] = {44100, 48000, 88200, 96000};
 
 class IByteWriter {
 public:
@@ -74,6 +78,13 @@ public:
     // Closes the present driver, then opens and starts this one. A failure
     // leaves no driver open.
     virtual TResult SelectDriver(const std::shared_ptr<IAudioDriver>& driver) = 0;
+    // The rate and buffer size the next SelectDriver asks for; 0 leaves the
+    // rate to the device and the buffer at kPreferredBufferFrames. A rate the
+    // device refuses falls back to its own.
+    virtual TResult SetWantedSettings(int32_t sampleRate, int32_t bufferFrames) = 0;
+    // Which of kCommonSampleRates the driver can play at, ascending.
+    virtual TResult GetSupportedSampleRates(const std::shared_ptr<IAudioDriver>& driver,
+                                            std::vector<int32_t>& rates) = 0;
     virtual TResult CloseDriver() = 0;
     // The selected driver, null when none is open.
     virtual std::shared_ptr<IAudioDriver> GetSelectedDriver() const = 0;
@@ -84,7 +95,8 @@ public:
     virtual TResult Resume() = 0;
     // Idle time on the GUI thread: notices a device that stopped by itself.
     virtual TResult Idle() = 0;
-    // The selected driver's name and rate as a versioned byte vector.
+    // The selected driver's name, rate and buffer size as a versioned byte
+    // vector.
     virtual TResult SaveSettings(IByteWriter& writer) = 0;
     // Selects the driver the bytes name. When it no longer exists the answer
     // is kFailedToOpenDriverNotPresent and driverName holds its name; when it

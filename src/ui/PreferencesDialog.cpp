@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ResourceIds.h"
 #include "app/StringTables.h"
@@ -175,15 +176,23 @@ QFormLayout* CPreferencesDialog::MakeDisplayForm(const SPreferenceValues& values
 
 QWidget* CPreferencesDialog::MakeAudioPage(CAudioCardManager* audio)
 {
+    fAudio = audio;
     auto* page = new QWidget;
     auto* form = new QFormLayout;
     fDevices = new QComboBox;
     fDevices->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    fRates = new QComboBox;
+    fBuffers = new QComboBox;
+    for (int32_t frames : NSSoundPortKit::kBufferFrameChoices)
+        fBuffers->addItem(Text(kFrames, std::to_string(frames)), frames);
     form->addRow(Text(kOutputDevice), fDevices);
+    form->addRow(Text(NSStrings::kSampleFormatTexts), fRates);
+    form->addRow(Text(kBufferSize), fBuffers);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(form);
     if (audio == nullptr) {
-        fDevices->setEnabled(false);
+        for (QComboBox* box : {fDevices, fRates, fBuffers})
+            box->setEnabled(false);
         layout->addWidget(new QLabel(Text(kNoSoundCard)));
     } else {
         const std::shared_ptr<NSSoundPortKit::IAudioDriver> selected = audio->GetSelectedDriver();
@@ -192,18 +201,37 @@ QWidget* CPreferencesDialog::MakeAudioPage(CAudioCardManager* audio)
         // Without an open device none is shown, so that OK opens one only
         // when the user picks it.
         fDevices->setCurrentIndex(selected ? fDevices->findText(QString::fromStdString(selected->GetName())) : -1);
-        if (audio->IsRunning()) {
-            // The library chooses both; they show what the device runs at.
-            const int32_t frames = audio->GetClient().GetCurrentSettings().fBufferFrames;
-            form->addRow(Text(NSStrings::kSampleFormatTexts),
-                         new QLabel(Text(kHertz, std::to_string(audio->GetOutputSampleRate()))));
-            form->addRow(Text(kBufferSize), new QLabel(Text(kFrames, std::to_string(frames))));
-        } else {
+        const bool running = audio->IsRunning();
+        const int32_t frames =
+            running ? audio->GetClient().GetCurrentSettings().fBufferFrames : NSSoundPortKit::kPreferredBufferFrames;
+        fBuffers->setCurrentIndex(std::max(fBuffers->findData(frames), 0));
+        ShowRatesOfDevice(running ? audio->GetOutputSampleRate() : 0);
+        connect(fDevices, &QComboBox::currentIndexChanged, this, [this] { ShowRatesOfDevice(GetChosenSampleRate()); });
+        if (!running)
             layout->addWidget(new QLabel(Text(kNoSoundCard)));
-        }
     }
     layout->addStretch(1);
     return page;
+}
+
+void CPreferencesDialog::ShowRatesOfDevice(int32_t keep)
+{
+    fRates->clear();
+    const std::shared_ptr<NSSoundPortKit::IAudioDriver> driver =
+        fDevices->currentIndex() >= 0 ? fAudio->FindDriver(fDevices->currentText().toStdString()) : nullptr;
+    std::vector<int32_t> rates;
+    if (driver)
+        rates = fAudio->GetSupportedSampleRates(driver);
+    // The open device's own rate stays choosable where it is not a common one.
+    const auto selected = fAudio->GetSelectedDriver();
+    const int32_t current = fAudio->GetOutputSampleRate();
+    if (driver && selected && selected->GetName() == driver->GetName() && fAudio->IsRunning() &&
+        std::find(rates.begin(), rates.end(), current) == rates.end())
+        rates.insert(std::upper_bound(rates.begin(), rates.end(), current), current);
+    for (int32_t rate : rates)
+        fRates->addItem(Text(kHertz, std::to_string(rate)), rate);
+    fRates->setCurrentIndex(std::max(fRates->findData(keep), 0));
+    fRates->setEnabled(fRates->count() > 0);
 }
 
 void CPreferencesDialog::ChooseWaveformColor()
@@ -232,6 +260,16 @@ void CPreferencesDialog::TakeValues(SPreferenceValues& values) const
     values.fContrast = fContrast->value();
 }
 
+int32_t CPreferencesDialog::GetChosenSampleRate() const
+{
+    return fRates->isEnabled() && fRates->currentIndex() >= 0 ? fRates->currentData().toInt() : 0;
+}
+
+int32_t CPreferencesDialog::GetChosenBufferFrames() const
+{
+    return fBuffers->isEnabled() ? fBuffers->currentData().toInt() : 0;
+}
+
 std::string CPreferencesDialog::GetChosenDevice() const
 {
     return fDevices->isEnabled() && fDevices->currentIndex() >= 0 ? fDevices->currentText().toStdString()
@@ -248,9 +286,17 @@ void ShowPreferencesDialog(QWidget* parent, CZubrikPreferences& preferences, CZu
     dialog.TakeValues(values);
     preferences.SetValues(values);
     const std::string device = dialog.GetChosenDevice();
-    const auto selected = audio == nullptr ? nullptr : audio->GetSelectedDriver();
-    if (!device.empty() && (!selected || selected->GetName() != device))
-        NSFrameKit::CFrameKit::ReportResult(zubrik.SelectAudioDevice(device));
+    if (device.empty())
+        return;
+    // The device is opened again only when something about it changed.
+    const auto selected = audio->GetSelectedDriver();
+    const int32_t rate = dialog.GetChosenSampleRate();
+    const int32_t frames = dialog.GetChosenBufferFrames();
+    const bool same = selected && selected->GetName() == device && audio->IsRunning() &&
+                      (rate == 0 || rate == audio->GetOutputSampleRate()) &&
+                      frames == audio->GetClient().GetCurrentSettings().fBufferFrames;
+    if (!same)
+        NSFrameKit::CFrameKit::ReportResult(zubrik.SelectAudioDevice(device, rate, frames));
 }
 
 } // namespace NSZubrik

@@ -1,9 +1,10 @@
 // The "Preferences" dialog of Edit > Preferences...: a "General" page with
 // the option flags, the look, the ruler's units, the waveform colour and its
-// contrast, and an "Audio" page with the output device and the rate and
-// buffer size it runs at. It edits a copy of the settings; OK hands them to
-// the preferences in one change (every listener hears of it) and opens the
-// chosen device, Cancel leaves everything as it was.
+// contrast, and an "Audio" page with the output device, its sample rate
+// (among those the device offers) and the buffer size. It edits a copy of
+// the settings; OK hands them to the preferences in one change (every
+// listener hears of it) and opens the chosen device at the chosen rate and
+// buffer size, Cancel leaves everything as it was.
 #pragma once
 
 #include <QColor>
@@ -40,6 +41,9 @@ public:
     // The output device shown on the audio page; empty when there is no
     // list to choose from or no device is open and none was picked.
     std::string GetChosenDevice() const;
+    // The rate and buffer size shown; 0 when there is nothing to choose.
+    int32_t GetChosenSampleRate() const;
+    int32_t GetChosenBufferFrames() const;
     void SetWaveformColor(const QColor& colour);
 
     QTabWidget& GetPages() const { return *fPages; }
@@ -48,12 +52,17 @@ public:
     QComboBox& GetUnits() const { return *fUnits; }
     QSlider& GetContrast() const { return *fContrast; }
     QComboBox& GetDevices() const { return *fDevices; }
+    QComboBox& GetRates() const { return *fRates; }
+    QComboBox& GetBuffers() const { return *fBuffers; }
 
 private:
     QWidget* MakeGeneralPage(const SPreferenceValues& values);
     // Look, units, waveform colour and contrast.
     QFormLayout* MakeDisplayForm(const SPreferenceValues& values);
     QWidget* MakeAudioPage(CAudioCardManager* audio);
+    // Fills the rate box with the rates of the device shown, keeping that
+    // rate chosen where the device has it.
+    void ShowRatesOfDevice(int32_t keep);
     void ChooseWaveformColor();
 
     QTabWidget* fPages = nullptr;
@@ -64,11 +73,14 @@ private:
     QColor fColour;
     QSlider* fContrast = nullptr;
     QComboBox* fDevices = nullptr;
+    QComboBox* fRates = nullptr;
+    QComboBox* fBuffers = nullptr;
+    CAudioCardManager* fAudio = nullptr;
 };
 
 // Runs the dialog on the application's preferences; on OK the settings go
-// into them and a device other than the one playing is opened (alerts 1113
-// or 1110 when it cannot be).
+// into them and the device is opened again when it, its rate or its buffer
+// size changed (alerts 1113 or 1110 when it cannot be).
 void ShowPreferencesDialog(QWidget* parent, CZubrikPreferences& preferences, CZubrik& zubrik);
 
 } // namespace NSZubrik

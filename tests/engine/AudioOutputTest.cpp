@@ -40,7 +40,7 @@ protected:
     CFakeSoundPort& Port() { return fInstaller.Port(); }
     void SelectFirst() { fManager.SelectDriver(fManager.GetDrivers().front()); }
 
-    SFakeDevice fDevice{{"ALSA: card", "JACK Audio Connection Kit: system"}, "ALSA: card", {}, 44100, 2, {}};
+    SFakeDevice fDevice{{"ALSA: card", "JACK Audio Connection Kit: system"}, "ALSA: card", {}, 44100, 2, {}, {44100, 48000, 96000}, 256};
     CFakeSoundPortInstaller fInstaller{fDevice};
     CWavePlayer fPlayer;
     CAudioRenderer fRenderer{fPlayer};
@@ -231,6 +231,18 @@ TEST_F(AudioOutput, NewRateMovesTablesAndReconfiguringSilencesTheCallback)
     fManager.EndReconfigure();
     EXPECT_FALSE(fManager.IsUnavailable());
     EXPECT_EQ(fPlayer.GetMode(), CWavePlayer::kStopped);
+
+    // A chosen rate goes the same way as a new device: the player stops,
+    // the tables move and the listeners hear; the buffer size reaches the
+    // card.
+    fPlayer.PlayWave(*wave, nullptr);
+    const int changes = listener.fChanges;
+    fManager.SelectDriver(fManager.GetDrivers().front(), 96000, 1024);
+    EXPECT_EQ(fPlayer.GetMode(), CWavePlayer::kStopped);
+    EXPECT_EQ(fManager.GetOutputSampleRate(), 96000);
+    EXPECT_EQ(CDSPTablesCache::ReferenceCount(48000), before);
+    EXPECT_EQ(listener.fChanges, changes + 1);
+    EXPECT_EQ(fDevice.fBufferFrames, 1024);
     fManager.RemoveListener(listener);
 }
 

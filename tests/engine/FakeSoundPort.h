@@ -1,5 +1,6 @@
 // A sound card in memory for the audio-output checks: named drivers, some of
-// which refuse to open, a rate and a channel count, and a Pump that plays the
+// which refuse to open, a rate (or the wanted one where the card has it), a
+// buffer size, a channel count, and a Pump that plays the
 // library's audio thread (called from the test or from a thread of its own).
 #pragma once
 
@@ -23,6 +24,10 @@ struct SFakeDevice {
     int32_t fChannels = 2;
     // Names in the order SelectDriver was asked for them.
     std::vector<std::string> fTried;
+    // The rates every driver offers, and the buffer size the last opening
+    // was asked for.
+    std::vector<int32_t> fRates{44100, 48000, 96000};
+    int32_t fBufferFrames = kPreferredBufferFrames;
 };
 
 class CFakeDriver : public IAudioDriver {
@@ -61,9 +66,23 @@ public:
         fDevice.fTried.push_back(driver->GetName());
         if (fDevice.fBroken.count(driver->GetName()) != 0)
             return kFailedToOpenDriver;
+        if (std::find(fDevice.fRates.begin(), fDevice.fRates.end(), fWantedRate) != fDevice.fRates.end())
+            fDevice.fSampleRate = fWantedRate;
+        fDevice.fBufferFrames = fWantedFrames > 0 ? fWantedFrames : kPreferredBufferFrames;
         fSelected = driver;
         fRunning = true;
         fRenderer.DriverChanged();
+        return kNoError;
+    }
+    TResult SetWantedSettings(int32_t sampleRate, int32_t bufferFrames) override
+    {
+        fWantedRate = sampleRate;
+        fWantedFrames = bufferFrames;
+        return kNoError;
+    }
+    TResult GetSupportedSampleRates(const std::shared_ptr<IAudioDriver>&, std::vector<int32_t>& rates) override
+    {
+        rates = fDevice.fRates;
         return kNoError;
     }
     TResult CloseDriver() override
@@ -76,7 +95,7 @@ public:
     bool IsRunning() const override { return fRunning; }
     TResult GetCurrentSettings(SSettings& settings) override
     {
-        settings = SSettings{fDevice.fSampleRate, 256, fDevice.fChannels};
+        settings = SSettings{fDevice.fSampleRate, fDevice.fBufferFrames, fDevice.fChannels};
         return kNoError;
     }
     TResult Suspend() override { return kNoError; }
@@ -108,6 +127,8 @@ private:
     IRenderer& fRenderer;
     SFakeDevice& fDevice;
     std::shared_ptr<IAudioDriver> fSelected;
+    int32_t fWantedRate = 0;
+    int32_t fWantedFrames = 0;
     std::atomic<bool> fRunning{false};
     std::vector<std::vector<float>> fBuffers;
     std::vector<float*> fPointers;

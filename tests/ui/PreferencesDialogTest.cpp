@@ -1,6 +1,7 @@
 // Edit > Preferences...: every control of the General page lands in the
 // preferences on OK and the window follows, Cancel keeps everything, and the
-// Audio page lists and opens the devices of a sound card in memory.
+// Audio page lists and opens the devices of a sound card in memory at the
+// chosen rate and buffer size.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSlider>
@@ -8,6 +9,7 @@
 
 #include "UiTestSupport.h"
 #include "app/ResultCodes.h"
+#include "document/ZubrikDocument.h"
 #include "engine/AudioCardManager.h"
 #include "engine/FakeSoundPort.h"
 #include "ui/PreferencesDialog.h"
@@ -114,6 +116,36 @@ TEST_F(CUiTest, PreferencesAudioPageListsTheDevicesAndOpensTheChosenOne)
     }, true);
     EXPECT_EQ(listed, QStringList({"Fake: Speakers", "Fake: Headphones", "Fake: Broken"}));
     EXPECT_EQ(zubrik.GetAudioOutput()->GetSelectedDriver()->GetName(), "Fake: Headphones");
+
+    // The rate and buffer boxes show what the device runs at; the rates
+    // follow the device shown; OK opens the device again at the chosen ones
+    // and the document follows the rate, Cancel leaves them.
+    auto choose = [](QComboBox& box, int value) { box.setCurrentIndex(box.findData(value)); };
+    EditPreferences(window, [&](CPreferencesDialog& dialog) {
+        EXPECT_EQ(dialog.GetRates().currentData().toInt(), 44100);
+        EXPECT_EQ(dialog.GetBuffers().currentData().toInt(), 256);
+        choose(dialog.GetRates(), 96000);
+        choose(dialog.GetBuffers(), 512);
+    }, true);
+    EXPECT_EQ(zubrik.GetAudioOutput()->GetOutputSampleRate(), 96000);
+    EXPECT_EQ(device.fBufferFrames, 512);
+    EXPECT_EQ(window.GetDocument().GetSequencer().GetOutputSampleRate(), 96000);
+    const size_t opened = device.fTried.size();
+    EditPreferences(window, [&](CPreferencesDialog& dialog) {
+        EXPECT_EQ(dialog.GetRates().currentText(), QStringLiteral("96000 Hz"));
+        EXPECT_EQ(dialog.GetBuffers().currentText(), QStringLiteral("512 frames"));
+        device.fRates = {44100, 88200};
+        dialog.GetDevices().setCurrentIndex(0);
+        EXPECT_EQ(dialog.GetRates().count(), 2);
+        EXPECT_EQ(dialog.GetRates().currentData().toInt(), 44100);
+        choose(dialog.GetBuffers(), 2048);
+    }, false);
+    EXPECT_EQ(device.fTried.size(), opened);
+    EXPECT_EQ(device.fBufferFrames, 512);
+    device.fRates = {44100, 48000, 96000};
+    // OK without a change leaves the device open as it is.
+    EditPreferences(window, [](CPreferencesDialog&) {}, true);
+    EXPECT_EQ(device.fTried.size(), opened);
 
     QString alert;
     EditPreferences(window, [&](CPreferencesDialog& dialog) {
