@@ -1,52 +1,12 @@
 #include "app/FileAudition.h"
 
-#include <algorithm>
-#include <atomic>
-
 #include "audiodata/WaveSample.h"
 #include "audiodata/ZBXObject.h"
+#include "engine/LoopPreview.h"
 #include "engine/WavePlayer.h"
 #include "io/Preferences.h"
 
 namespace NSZubrik {
-
-namespace {
-
-// A loop file's loop object as the player's loop-preview source, started
-// before the player takes it.
-class CLoopObjectPreview final : public ILoopPreview {
-public:
-    explicit CLoopObjectPreview(std::unique_ptr<CZBXObject> object) : fObject(std::move(object))
-    {
-        fObject->Start();
-    }
-    ~CLoopObjectPreview() override { Stop(); }
-
-    void Render(float* left, float* right, int32_t frameCount) noexcept override
-    {
-        if (fActive.load(std::memory_order_acquire)) {
-            fObject->Render(left, right, frameCount);
-            return;
-        }
-        std::fill_n(left, frameCount, 0.0f);
-        if (right != nullptr)
-            std::fill_n(right, frameCount, 0.0f);
-    }
-    // The player stops the preview while the audio thread still renders it,
-    // so the loop's sequencer sees its stop through; silent from then on.
-    void Stop() override
-    {
-        if (fActive.load(std::memory_order_acquire))
-            fObject->Stop();
-        fActive.store(false, std::memory_order_release);
-    }
-
-private:
-    std::unique_ptr<CZBXObject> fObject;
-    std::atomic<bool> fActive{true};
-};
-
-} // namespace
 
 CFileAudition::CFileAudition(CWavePlayer* player, CZubrikPreferences& preferences)
     : fPlayer(player), fPreferences(preferences)
@@ -103,7 +63,8 @@ void CFileAudition::Start(const std::filesystem::path& file)
         if (info.fBars != 0 || info.fBeats != 0) {
             auto object = std::make_unique<CZBXObject>(loopFile, std::move(wave));
             object->SetOutputSampleRate(fPreferences.GetOutputSampleRate());
-            fLoop = std::make_unique<CLoopObjectPreview>(std::move(object));
+            fLoop = std::make_unique<CLoopPreview>(std::move(object));
+            fLoop->Start();
             fPlayer->PlayLoopPreview(*fLoop, nullptr);
             return;
         }

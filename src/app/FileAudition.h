@@ -13,7 +13,7 @@ namespace NSZubrik {
 class CABCWaveSample;
 class CWavePlayer;
 class CZubrikPreferences;
-class ILoopPreview;
+class CLoopPreview;
 
 class CFileAudition final : public IOpenDialogAudition {
 public:
@@ -36,7 +36,7 @@ private:
     CZubrikPreferences& fPreferences;
     // What the player plays; kept until the player has let go of it.
     std::unique_ptr<CABCWaveSample> fWave;
-    std::unique_ptr<ILoopPreview> fLoop;
+    std::unique_ptr<CLoopPreview> fLoop;
 };
 
 } // namespace NSZubrik

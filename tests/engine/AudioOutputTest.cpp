@@ -8,7 +8,10 @@
 #include "FakeSoundPort.h"
 #include "SequencerFixture.h"
 #include "engine/DSPTables.h"
+#include "audiodata/ZBXObject.h"
+#include "audiodata/ZubrikFile.h"
 #include "engine/LoopPreview.h"
+#include "tambor/Media.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +63,25 @@ std::unique_ptr<CABCWaveSample> Ramp(int32_t rate, int32_t frames, int16_t scale
 }
 
 float Value(int32_t sixteenBit) { return float(sixteenBit) * (1.0f / 32767.0f); }
+
+// The loop object of a stereo loop file of the test loop, as the open
+// dialog builds it for a file it shows.
+std::unique_ptr<CZBXObject> LoopObject()
+{
+    CLoop loop({0, 3000, 9000}, 12000, 0, 12000, true);
+    CZubrikFileSource source;
+    source.fWaveSample = loop.fWave.get();
+    source.fSlices = loop.fSlices.get();
+    source.fParameters.fBars = 1;
+    NSTambor::CMemoryMedia media(64);
+    WriteZubrikFile(source, media, nullptr, false);
+    const std::vector<uint8_t> bytes(media.GetBuffer(), media.GetBuffer() + media.GetSize());
+    CZubrikFile file([bytes] {
+        return std::unique_ptr<NSTambor::CMedia>(
+            new NSTambor::COwnedMemoryMedia(static_cast<int32_t>(bytes.size()), bytes.data()));
+    });
+    return std::make_unique<CZBXObject>(file, file.ReadSample(nullptr));
+}
 
 } // namespace
 
@@ -174,9 +196,7 @@ TEST_F(AudioOutput, SequencerThatEndsByItselfIsStoppedAtIdle)
 TEST_F(AudioOutput, LoopPreviewSoundsOnlyWhileActiveAndMixesForOneBuffer)
 {
     SelectFirst();
-    CLoop loop({0, 3000, 9000}, 12000, 0, 12000, true);
-    loop.fSequencer.reset(); // the previews bring sequencers of their own
-    CLoopPreview preview(std::move(loop.fWave), std::move(loop.fSlices));
+    CLoopPreview preview(LoopObject());
     SListener listener;
     fPlayer.PlayLoopPreview(preview, &listener);
     Port().Pump(256);
@@ -191,11 +211,8 @@ TEST_F(AudioOutput, LoopPreviewSoundsOnlyWhileActiveAndMixesForOneBuffer)
 
     // One buffer gets the mean of both channels: two previews of the same
     // loop rendered side by side.
-    CLoop first({0, 3000, 9000}, 12000, 0, 12000, true), second({0, 3000, 9000}, 12000, 0, 12000, true);
-    first.fSequencer.reset();
-    second.fSequencer.reset();
-    CLoopPreview stereo(std::move(first.fWave), std::move(first.fSlices));
-    CLoopPreview mono(std::move(second.fWave), std::move(second.fSlices));
+    CLoopPreview stereo(LoopObject());
+    CLoopPreview mono(LoopObject());
     stereo.Start();
     mono.Start();
     std::vector<float> left(300), right(300), mixed(300);
